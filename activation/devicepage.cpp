@@ -1,0 +1,79 @@
+#include "activation/devicepage.h"
+
+#include "app/mainwindow.h"
+#include "store/paths.h"
+#include "store/records.h"
+#include "ui_mainwindow.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QSqlDatabase>
+
+namespace activation {
+
+QString statusWord(int devStatus)
+{
+    switch (devStatus) {
+    case 1:
+        return QStringLiteral("Active");
+    case 2:
+        return QStringLiteral("Disable");
+    default:
+        return QStringLiteral("Deactive");
+    }
+}
+
+QString deviceInformationText(const DeviceInfo &info)
+{
+    const QString templateText = QStringLiteral(
+        "Device ID: %1\nName: %2\nModel: %3\nLockers: %4\nLocation: %5\nAddress: %6\n"
+        "Description: %7\nStatus: %8");
+    return templateText.arg(info.dev_id, info.dev_name, info.dev_model,
+                            QString::number(info.dev_lockers), info.dev_location,
+                            info.dev_address, info.dev_description, statusWord(info.dev_status));
+}
+
+bool storeFilesGone()
+{
+    return !QFile::exists(store::mainStorePath()) && !QFile::exists(store::mediaStorePath());
+}
+
+} // namespace activation
+
+void MainWindow::showDeviceInformation()
+{
+    ui->label_device_information->setText(activation::deviceInformationText(DeviceInfoRecord));
+    ui->delete_device_pushButton->setVisible(true);
+    ui->delete_device_pushButton_again->setVisible(false);
+    SoundShow();
+}
+
+void MainWindow::on_delete_device_pushButton_clicked()
+{
+    ui->delete_device_pushButton->setVisible(false);
+    ui->delete_device_pushButton_again->setVisible(true);
+}
+
+void MainWindow::on_delete_device_pushButton_again_clicked()
+{
+    if (mainDb.isOpen())
+        mainDb.close();
+    if (mediaDb.isOpen())
+        mediaDb.close();
+    const QString mainConnection = QString::fromLatin1(store::MainConnectionName);
+    const QString mediaConnection = QString::fromLatin1(store::MediaConnectionName);
+    // No handle may refer to a connection while it is removed.
+    mainDb = QSqlDatabase();
+    mediaDb = QSqlDatabase();
+    QSqlDatabase::removeDatabase(mainConnection);
+    QSqlDatabase::removeDatabase(mediaConnection);
+
+    QFile::remove(store::mainStorePath());
+    QFile::remove(store::mediaStorePath());
+
+    if (activation::storeFilesGone())
+        showErrorDisplay(QStringLiteral("All data deleted! restart app"), 0);
+    else
+        showErrorDisplay(QStringLiteral("Data could not be deleted! Close other programs and try again"), 0);
+    ui->stackedWidget->setCurrentIndex(2);
+}

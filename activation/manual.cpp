@@ -1,0 +1,45 @@
+#include "activation/lookup.h"
+#include "app/mainwindow.h"
+#include "store/records.h"
+#include "ui_mainwindow.h"
+
+#include <QRadioButton>
+
+void MainWindow::on_manual_pushButton_clicked()
+{
+    ui->stackedWidget->setCurrentIndex(3);
+}
+
+void MainWindow::on_active_device_pushButton_clicked()
+{
+    struct Model
+    {
+        QRadioButton *button;
+        const char *name;
+        int lockers;
+    };
+    const Model models[] = {
+        {ui->R1K08, "Brisa", 8}, {ui->R2K07, "Colm", 7},  {ui->R3K08, "Dorne", 8},
+        {ui->S2K08, "Ember", 8}, {ui->S3K16, "Fjor", 16},
+    };
+    QString modelName;
+    int lockers = 0;
+    for (const Model &model : models) {
+        if (model.button->isChecked()) {
+            modelName = QString::fromLatin1(model.name);
+            lockers = model.lockers;
+            break;
+        }
+    }
+
+    if (!deviceInfoUpdateTable(ui->deviceName->text(), modelName, lockers, QString(), QString(),
+                               QString(), store::ActiveStatus))
+        return;
+    deviceInfoReadTable();
+    if (DeviceInfoRecord.dev_status != store::ActiveStatus)
+        return;
+    ui->stackedWidget->setCurrentIndex(1);
+    showDeviceInformation();
+    if (createDatabase())
+        activation::makeDeviceFolder(DeviceInfoRecord.dev_id);
+}

@@ -1,0 +1,38 @@
+#include "activation/lookup.h"
+#include "app/mainwindow.h"
+#include "store/deviceinfo.h"
+#include "store/records.h"
+#include "ui_mainwindow.h"
+
+void MainWindow::on_add_device_pushButton_clicked()
+{
+    const QString serial = ui->add_device_edit->text();
+    if (!activation::isAcceptedSerial(serial)) {
+        showErrorDisplay(QStringLiteral("Id bad format inserted!"), 0);
+        return;
+    }
+
+    if (serial == DeviceInfoRecord.dev_id) {
+        showErrorDisplay(QStringLiteral("Try connect server!"), 0);
+        activation::sendLookupRequest(networkManager, DeviceInfoRecord.dev_id);
+        return;
+    }
+
+    // Whether the store already holds the device row decides between update
+    // and insert, so a new serial never adds a second row with id 1.
+    if (store::deviceRowExists(mainDb)) {
+        showErrorDisplay(QStringLiteral("ID Update, Try connect server!"), 0);
+        if (!deviceInfoUpdateIDTable(serial, 0))
+            return;
+        if (!deviceInfoReadTable())
+            return;
+    } else {
+        showErrorDisplay(QStringLiteral("ID Save, Try connect server!"), 0);
+        if (!deviceInfoAddTable(serial))
+            return;
+        if (!deviceInfoReadTable())
+            return;
+        deviceSettingAddTable();
+    }
+    activation::sendLookupRequest(networkManager, DeviceInfoRecord.dev_id);
+}

@@ -1,0 +1,17 @@
+#include "app/mainwindow.h"
+#include "resources/resources.h"
+
+#include <QApplication>
+
+namespace {
+// The pictures must be registered before the window is built.
+[[maybe_unused]] const bool resourcesRegistered = (registerResources(), true);
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    MainWindow window;
+    window.show();
+    return app.exec();
+}

@@ -1,0 +1,114 @@
+#include "app/mainwindow.h"
+#include "store/log.h"
+#include "store/records.h"
+
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+
+#include <vector>
+
+using store::logLine;
+
+namespace {
+// A server can send any locker count; more than this is no real cabinet and
+// would only stall the window while rows are built.
+constexpr int MaxLockers = 1024;
+
+bool lockerCountInRange(int count)
+{
+    if (count <= MaxLockers)
+        return true;
+    logLine() << "Locker count out of range:" << count;
+    return false;
+}
+} // namespace
+
+int MainWindow::lockersReadTable()
+{
+    const int count = DeviceInfoRecord.dev_lockers;
+    if (count <= 0 || count > MaxLockers)
+        return 0;
+    if (!mainDb.isOpen() && !mainDb.open())
+        return 0;
+
+    std::vector<char> present(static_cast<size_t>(count), 0);
+    QSqlQuery query(mainDb);
+    query.exec(QStringLiteral(
+        "SELECT locker_id, locker_mobile, locker_password, locker_icon, locker_nfc, "
+        "locker_finger, locker_timestart, locker_timechange, locker_startmode, locker_endmode, "
+        "locker_status FROM lockers"));
+    while (query.next()) {
+        const int lockerId = query.value(0).toInt();
+        if (lockerId < 1 || lockerId > count)
+            continue;
+        LockerRecord = store::lockerFromRow(query.record());
+        store::logLocker(LockerRecord);
+        present[static_cast<size_t>(lockerId - 1)] = 1;
+    }
+    for (char p : present)
+        if (!p)
+            return 0;
+    return 1;
+}
+
+bool MainWindow::LockersDeleteTable()
+{
+    QSqlQuery query(mainDb);
+    return query.exec(QStringLiteral("DELETE FROM lockers WHERE row>=1"));
+}
+
+// Replaces the whole locker set in one transaction: the old rows are removed
+// and the new ones inserted together, so a failure at any point leaves the
+// previous set exactly as it was.
+bool MainWindow::lockerInsertTable()
+{
+    const int count = DeviceInfoRecord.dev_lockers;
+    if (!lockerCountInRange(count))
+        return false;
+    if (!mainDb.transaction()) {
+        logLine() << "Insert locker error:" << mainDb.lastError().text();
+        return false;
+    }
+    if (!LockersDeleteTable()) {
+        logLine() << "Delete lockers error:" << mainDb.lastError().text();
+        mainDb.rollback();
+        return false;
+    }
+    QSqlQuery query(mainDb);
+    query.prepare(QStringLiteral(
+        "INSERT INTO lockers (locker_id, locker_mobile, locker_password, locker_icon, locker_nfc, "
+        "locker_finger, locker_timestart, locker_timechange, locker_startmode, locker_endmode, "
+        "locker_status) VALUES (?, '', '', 0, '', 0, '', '', '', '', 0)"));
+    for (int lockerId = 1; lockerId <= count; ++lockerId) {
+        query.bindValue(0, lockerId);
+        if (!query.exec()) {
+            logLine() << "Insert locker error:" << query.lastError().text();
+            mainDb.rollback();
+            return false;
+        }
+    }
+    if (!mainDb.commit()) {
+        logLine() << "Commit lockers error:" << mainDb.lastError().text();
+        mainDb.rollback();
+        return false;
+    }
+    return true;
+}
+
+int MainWindow::createDatabase()
+{
+    if (!lockerCountInRange(DeviceInfoRecord.dev_lockers))
+        return 0;
+    // A complete set is about to be replaced; the replacement itself happens
+    // inside the insert transaction.
+    if (lockersReadTable())
+        showErrorDisplay(QStringLiteral("All Locker cleared!"), 0);
+    if (!lockersCreateTable())
+        return 0;
+    showErrorDisplay(QStringLiteral("Locker db create! OK"), 0);
+    if (!lockerInsertTable())
+        return 0;
+    showErrorDisplay(QStringLiteral("Lockers insert! OK"), 0);
+    return lockersReadTable();
+}

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QString>
+
+namespace store {
+
+inline constexpr char MainConnectionName[] = "qt_sql_default_connection";
+inline constexpr char MediaConnectionName[] = "media_db_conn";
+
+// "C:/QUORVIN/" on Windows; elsewhere the folder QUORVIN in the user's home.
+// Always ends in a slash.
+QString defaultDataRoot();
+
+// The data root in use. The window fixes it when it is built, so that a
+// process that changes its home folder later keeps writing where it started.
+QString dataRoot();
+void setDataRoot(const QString &root);
+
+QString productFolderPath(); // <root>Zelvatto/
+QString mainStorePath();     // <root>Zelvatto.sql
+QString mediaStorePath();    // <root>Media.sql
+QString deviceFolderPath(const QString &devId); // <root><devId>
+
+} // namespace store

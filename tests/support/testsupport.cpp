@@ -1,0 +1,261 @@
+#include "support/testsupport.h"
+
+#include "resources/resources.h"
+#include "store/records.h"
+#include "ui/toast.h"
+
+#include <QFile>
+#include <QLabel>
+#include <QMetaObject>
+#include <QMutex>
+#include <QNetworkAccessManager>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QUuid>
+
+namespace {
+// The pictures must be registered before any window is built.
+[[maybe_unused]] const bool resourcesRegistered = (registerResources(), true);
+
+QStringList &capturedLines()
+{
+    static QStringList lines;
+    return lines;
+}
+int &captureDepth()
+{
+    static int depth = 0;
+    return depth;
+}
+QtMessageHandler &previousHandler()
+{
+    static QtMessageHandler handler = nullptr;
+    return handler;
+}
+
+void captureMessage(QtMsgType type, const QMessageLogContext &context, const QString &message)
+{
+    capturedLines().append(message);
+    if (previousHandler())
+        previousHandler()(type, context, message);
+}
+
+} // namespace
+
+namespace testing {
+
+TestHome::TestHome() : m_oldHome(qgetenv("HOME"))
+{
+    qputenv("HOME", m_dir.path().toLocal8Bit());
+    store::resetRecords();
+    Toast = ToastLines();
+}
+
+TestHome::~TestHome()
+{
+    qputenv("HOME", m_oldHome);
+}
+
+QString TestHome::home() const
+{
+    return m_dir.path();
+}
+
+QString TestHome::root() const
+{
+    return m_dir.path() + QStringLiteral("/QUORVIN/");
+}
+
+QString TestHome::mainStore() const
+{
+    return root() + QStringLiteral("Zelvatto.sql");
+}
+
+QString TestHome::mediaStore() const
+{
+    return root() + QStringLiteral("Media.sql");
+}
+
+LogCapture::LogCapture()
+{
+    if (captureDepth()++ == 0) {
+        capturedLines().clear();
+        previousHandler() = qInstallMessageHandler(captureMessage);
+    }
+}
+
+LogCapture::~LogCapture()
+{
+    if (--captureDepth() == 0)
+        qInstallMessageHandler(previousHandler());
+}
+
+QStringList LogCapture::lines() const
+{
+    return capturedLines();
+}
+
+bool LogCapture::contains(const QString &text) const
+{
+    for (const QString &line : capturedLines())
+        if (line.contains(text))
+            return true;
+    return false;
+}
+
+int LogCapture::indexOf(const QString &exactLine) const
+{
+    return capturedLines().indexOf(exactLine);
+}
+
+QList<QVariantList> queryRows(const QString &file, const QString &sql)
+{
+    QList<QVariantList> rows;
+    const QString name = QStringLiteral("inspect_") + QUuid::createUuid().toString(QUuid::Id128);
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        db.setDatabaseName(file);
+        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
+        if (db.open()) {
+            QSqlQuery query(db);
+            if (query.exec(sql)) {
+                while (query.next()) {
+                    QVariantList row;
+                    for (int i = 0; i < query.record().count(); ++i)
+                        row.append(query.value(i));
+                    rows.append(row);
+                }
+            } else {
+                qWarning() << "inspection failed:" << sql << query.lastError().text();
+            }
+            db.close();
+        }
+    }
+    QSqlDatabase::removeDatabase(name);
+    return rows;
+}
+
+bool execSql(const QString &file, const QString &sql)
+{
+    bool ok = false;
+    const QString name = QStringLiteral("prepare_") + QUuid::createUuid().toString(QUuid::Id128);
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        db.setDatabaseName(file);
+        if (db.open()) {
+            QSqlQuery query(db);
+            ok = query.exec(sql);
+            if (!ok)
+                qWarning() << "statement failed:" << sql << query.lastError().text();
+            db.close();
+        }
+    }
+    QSqlDatabase::removeDatabase(name);
+    return ok;
+}
+
+QByteArray fileBytes(const QString &file)
+{
+    QFile f(file);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+namespace {
+void mustInvoke(bool ok, const char *slot)
+{
+    if (!ok)
+        qFatal("cannot invoke slot %s", slot);
+}
+} // namespace
+
+bool callBool(MainWindow *w, const char *slot)
+{
+    bool result = false;
+    mustInvoke(QMetaObject::invokeMethod(w, slot, Qt::DirectConnection, Q_RETURN_ARG(bool, result)),
+               slot);
+    return result;
+}
+
+int callInt(MainWindow *w, const char *slot)
+{
+    int result = -1;
+    mustInvoke(QMetaObject::invokeMethod(w, slot, Qt::DirectConnection, Q_RETURN_ARG(int, result)),
+               slot);
+    return result;
+}
+
+void callVoid(MainWindow *w, const char *slot)
+{
+    mustInvoke(QMetaObject::invokeMethod(w, slot, Qt::DirectConnection), slot);
+}
+
+bool callBool(MainWindow *w, const char *slot, const QString &a)
+{
+    bool result = false;
+    mustInvoke(QMetaObject::invokeMethod(w, slot, Qt::DirectConnection, Q_RETURN_ARG(bool, result),
+                                         Q_ARG(QString, a)),
+               slot);
+    return result;
+}
+
+bool callBool(MainWindow *w, const char *slot, const QString &a, int b)
+{
+    bool result = false;
+    mustInvoke(QMetaObject::invokeMethod(w, slot, Qt::DirectConnection, Q_RETURN_ARG(bool, result),
+                                         Q_ARG(QString, a), Q_ARG(int, b)),
+               slot);
+    return result;
+}
+
+void callToast(MainWindow *w, const QString &message, int clearErrors)
+{
+    mustInvoke(QMetaObject::invokeMethod(w, "showErrorDisplay", Qt::DirectConnection,
+                                         Q_ARG(QString, message), Q_ARG(int, clearErrors)),
+               "showErrorDisplay");
+}
+
+QStringList toastLabels(MainWindow *w)
+{
+    QStringList texts;
+    for (const char *name : {"labelToast1", "labelToast2", "labelToast3", "labelToast4"})
+        texts.append(w->findChild<QLabel *>(QLatin1String(name))->text());
+    return texts;
+}
+
+QNetworkAccessManager *networkManagerOf(MainWindow *w)
+{
+    return w->findChild<QNetworkAccessManager *>();
+}
+
+DirectoryServer::~DirectoryServer()
+{
+    if (m_process.state() != QProcess::NotRunning) {
+        m_process.kill();
+        m_process.waitForFinished(5000);
+    }
+    qunsetenv("QUORVIN_SERVER_URL");
+}
+
+bool DirectoryServer::start(const QString &catalogueFile)
+{
+    QStringList args{QStringLiteral("--port"), QStringLiteral("0")};
+    if (!catalogueFile.isEmpty())
+        args << QStringLiteral("--catalogue") << catalogueFile;
+    m_process.setProcessChannelMode(QProcess::SeparateChannels);
+    m_process.start(QStringLiteral(DIRECTORY_SERVER_PATH), args);
+    if (!m_process.waitForStarted(5000))
+        return false;
+    while (!m_process.canReadLine()) {
+        if (!m_process.waitForReadyRead(5000))
+            return false;
+    }
+    m_url = QString::fromUtf8(m_process.readLine()).trimmed();
+    if (!m_url.startsWith(QLatin1String("http://")))
+        return false;
+    qputenv("QUORVIN_SERVER_URL", m_url.toUtf8());
+    return true;
+}
+
+} // namespace testing

@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QString>
+
+namespace gui {
+
+enum class SoundPicture { Muted, Normal, Loud };
+
+// Muted at 0, loud from 99 (the top of the slider) up, normal in between.
+SoundPicture soundPictureFor(int level);
+
+// Resource path of each picture.
+QString soundPicturePath(SoundPicture picture);
+
+} // namespace gui
