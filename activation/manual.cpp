@@ -1,6 +1,8 @@
 #include "activation/lookup.h"
 #include "app/mainwindow.h"
+#include "store/log.h"
 #include "store/records.h"
+#include "store/transaction.h"
 #include "ui_mainwindow.h"
 
 #include <QRadioButton>
@@ -32,6 +34,13 @@ void MainWindow::on_active_device_pushButton_clicked()
         }
     }
 
+    // The record and the locker set are written as one unit: the store never
+    // holds an active device without its lockers.
+    store::Transaction unit(mainDb, "activation");
+    if (!unit.isActive()) {
+        store::logLine() << "Update error:" << unit.errorText();
+        return;
+    }
     if (!deviceInfoUpdateTable(ui->deviceName->text(), modelName, lockers, QString(), QString(),
                                QString(), store::ActiveStatus))
         return;
@@ -40,6 +49,17 @@ void MainWindow::on_active_device_pushButton_clicked()
         return;
     ui->stackedWidget->setCurrentIndex(1);
     showDeviceInformation();
-    if (createDatabase())
-        activation::makeDeviceFolder(DeviceInfoRecord.dev_id);
+    if (!createDatabase()) {
+        unit.rollback();
+        deviceInfoReadTable();
+        ui->stackedWidget->setCurrentIndex(3);
+        return;
+    }
+    if (!unit.commit()) {
+        store::logLine() << "Commit activation error:" << unit.errorText();
+        deviceInfoReadTable();
+        ui->stackedWidget->setCurrentIndex(3);
+        return;
+    }
+    activation::makeDeviceFolder(DeviceInfoRecord.dev_id);
 }

@@ -2,6 +2,7 @@
 #include "app/mainwindow.h"
 #include "store/log.h"
 #include "store/records.h"
+#include "store/transaction.h"
 #include "ui_mainwindow.h"
 
 #include <QNetworkReply>
@@ -13,6 +14,14 @@ using store::logLine;
 namespace {
 // The toast line is one label wide; a longer text is cut at its edge anyway.
 constexpr int MaxShownBody = 500;
+
+bool commitActivation(store::Transaction &unit)
+{
+    if (unit.commit())
+        return true;
+    logLine() << "Commit activation error:" << unit.errorText();
+    return false;
+}
 } // namespace
 
 void MainWindow::replyFinished(QNetworkReply *pReply)
@@ -50,6 +59,13 @@ void MainWindow::replyFinished(QNetworkReply *pReply)
             showErrorDisplay(QStringLiteral("Server reply could not be read!"), 0);
             break;
         }
+        // The record, its settings and the locker set are written as one
+        // unit: the store never holds an active device without its lockers.
+        store::Transaction unit(mainDb, "activation");
+        if (!unit.isActive()) {
+            logLine() << "Update error:" << unit.errorText();
+            break;
+        }
         if (!deviceInfoUpdateTable(record->dev_name, record->dev_model, record->dev_lockers,
                                    record->dev_location, record->dev_address,
                                    record->dev_description, record->dev_status))
@@ -62,16 +78,23 @@ void MainWindow::replyFinished(QNetworkReply *pReply)
             logLine() << "Update device_setting OK!";
         else
             logLine() << "Update device_setting error:" << query.lastError().text();
+        query.finish();
 
         deviceInfoReadTable();
-        if (DeviceInfoRecord.dev_status != store::ActiveStatus)
+        if (DeviceInfoRecord.dev_status != store::ActiveStatus) {
+            commitActivation(unit);
             break;
+        }
+        const int previousPage = ui->stackedWidget->currentIndex();
         ui->stackedWidget->setCurrentIndex(1);
         showDeviceInformation();
-        if (createDatabase()) {
+        if (createDatabase() && commitActivation(unit)) {
             showErrorDisplay(QStringLiteral("Everything is OK"), 0);
             activation::makeDeviceFolder(DeviceInfoRecord.dev_id);
         } else {
+            unit.rollback();
+            deviceInfoReadTable();
+            ui->stackedWidget->setCurrentIndex(previousPage);
             showErrorDisplay(QStringLiteral("Lockers db Error!"), 0);
         }
         break;

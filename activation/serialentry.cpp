@@ -1,7 +1,9 @@
 #include "activation/lookup.h"
 #include "app/mainwindow.h"
 #include "store/deviceinfo.h"
+#include "store/log.h"
 #include "store/records.h"
+#include "store/transaction.h"
 #include "ui_mainwindow.h"
 
 void MainWindow::on_add_device_pushButton_clicked()
@@ -28,11 +30,21 @@ void MainWindow::on_add_device_pushButton_clicked()
             return;
     } else {
         showErrorDisplay(QStringLiteral("ID Save, Try connect server!"), 0);
+        // The device row and its settings row land together.
+        store::Transaction firstSave(mainDb, "first_save");
+        if (!firstSave.isActive()) {
+            store::logLine() << "Insert error:" << firstSave.errorText();
+            return;
+        }
         if (!deviceInfoAddTable(serial))
             return;
         if (!deviceInfoReadTable())
             return;
         deviceSettingAddTable();
+        if (!firstSave.commit()) {
+            store::logLine() << "Insert error:" << firstSave.errorText();
+            return;
+        }
     }
     activation::sendLookupRequest(networkManager, DeviceInfoRecord.dev_id);
 }

@@ -1,6 +1,7 @@
 #include "app/mainwindow.h"
 #include "store/log.h"
 #include "store/records.h"
+#include "store/transaction.h"
 
 #include <QSqlError>
 #include <QSqlQuery>
@@ -66,31 +67,31 @@ bool MainWindow::lockerInsertTable()
     const int count = DeviceInfoRecord.dev_lockers;
     if (!lockerCountInRange(count))
         return false;
-    if (!mainDb.transaction()) {
-        logLine() << "Insert locker error:" << mainDb.lastError().text();
+    store::Transaction transaction(mainDb, "lockers");
+    if (!transaction.isActive()) {
+        logLine() << "Insert locker error:" << transaction.errorText();
         return false;
     }
     if (!LockersDeleteTable()) {
         logLine() << "Delete lockers error:" << mainDb.lastError().text();
-        mainDb.rollback();
         return false;
     }
-    QSqlQuery query(mainDb);
-    query.prepare(QStringLiteral(
-        "INSERT INTO lockers (locker_id, locker_mobile, locker_password, locker_icon, locker_nfc, "
-        "locker_finger, locker_timestart, locker_timechange, locker_startmode, locker_endmode, "
-        "locker_status) VALUES (?, '', '', 0, '', 0, '', '', '', '', 0)"));
-    for (int lockerId = 1; lockerId <= count; ++lockerId) {
-        query.bindValue(0, lockerId);
-        if (!query.exec()) {
-            logLine() << "Insert locker error:" << query.lastError().text();
-            mainDb.rollback();
-            return false;
+    {
+        QSqlQuery query(mainDb);
+        query.prepare(QStringLiteral(
+            "INSERT INTO lockers (locker_id, locker_mobile, locker_password, locker_icon, "
+            "locker_nfc, locker_finger, locker_timestart, locker_timechange, locker_startmode, "
+            "locker_endmode, locker_status) VALUES (?, '', '', 0, '', 0, '', '', '', '', 0)"));
+        for (int lockerId = 1; lockerId <= count; ++lockerId) {
+            query.bindValue(0, lockerId);
+            if (!query.exec()) {
+                logLine() << "Insert locker error:" << query.lastError().text();
+                return false;
+            }
         }
     }
-    if (!mainDb.commit()) {
-        logLine() << "Commit lockers error:" << mainDb.lastError().text();
-        mainDb.rollback();
+    if (!transaction.commit()) {
+        logLine() << "Commit lockers error:" << transaction.errorText();
         return false;
     }
     return true;

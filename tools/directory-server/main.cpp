@@ -3,6 +3,7 @@
 // catalogue.
 //
 // Request:  GET /Zelvatto_DeviceInfoByID.php?PsW=<access value>&Id=<serial>
+//           The access value expected is "TqLmWd" unless --access sets another.
 //           Query values are read fully decoded: "%20" is a space, "+" stays "+".
 // Answers (status 200 unless an entry overrides it):
 //   wrong or missing PsW   text/plain  ServerError: access denied
@@ -30,7 +31,9 @@
 //
 // Command line: --port N (default 8080, 0 = any free port), --bind ADDRESS
 // (default 127.0.0.1), --catalogue FILE (default: the built-in sample
-// catalogue.json), --help. The first line on standard output is the base URL
+// catalogue.json), --access VALUE (default TqLmWd: the PsW value accepted; a
+// server started with another value answers the settings tool's fixed value
+// with "ServerError: access denied"), --help. The first line on standard output is the base URL
 // being served, e.g. "http://127.0.0.1:41234". Requests are logged on stderr.
 // An unreadable catalogue or a port that cannot be bound ends with exit code 1.
 
@@ -59,7 +62,7 @@
 namespace {
 
 const QString kLookupPath = QStringLiteral("/Zelvatto_DeviceInfoByID.php");
-const QString kAccessValue = QStringLiteral("TqLmWd");
+const QString kDefaultAccessValue = QStringLiteral("TqLmWd");
 const QString kBuiltInCatalogue = QStringLiteral(":/catalogue.json");
 
 const char *const kTextKeys[] = {"dev_id",          "dev_name",    "dev_model",
@@ -151,8 +154,8 @@ struct Answer
 class DirectoryServer : public QAbstractHttpServer
 {
 public:
-    explicit DirectoryServer(QHash<QString, QJsonObject> devices)
-        : m_devices(std::move(devices))
+    DirectoryServer(QHash<QString, QJsonObject> devices, QString accessValue)
+        : m_devices(std::move(devices)), m_accessValue(std::move(accessValue))
     {
     }
 
@@ -200,7 +203,7 @@ private:
     Answer lookup(const QUrlQuery &query) const
     {
         Answer answer;
-        if (query.queryItemValue(QStringLiteral("PsW"), QUrl::FullyDecoded) != kAccessValue) {
+        if (query.queryItemValue(QStringLiteral("PsW"), QUrl::FullyDecoded) != m_accessValue) {
             answer.body = "ServerError: access denied";
             answer.note = QStringLiteral("access denied");
             return answer;
@@ -261,6 +264,7 @@ private:
     }
 
     QHash<QString, QJsonObject> m_devices;
+    QString m_accessValue;
 };
 
 } // namespace
@@ -286,7 +290,10 @@ int main(int argc, char *argv[])
         QStringLiteral("catalogue"),
         QStringLiteral("JSON catalogue of devices (default: the built-in sample catalogue)."),
         QStringLiteral("FILE"));
-    parser.addOptions({portOption, bindOption, catalogueOption});
+    const QCommandLineOption accessOption(
+        QStringLiteral("access"), QStringLiteral("Access value (PsW) the server accepts."),
+        QStringLiteral("VALUE"), kDefaultAccessValue);
+    parser.addOptions({portOption, bindOption, catalogueOption, accessOption});
     parser.process(app);
 
     bool portOk = false;
@@ -310,7 +317,12 @@ int main(int argc, char *argv[])
         return 1;
     }
 
-    DirectoryServer server(std::move(devices));
+    const QString accessValue = parser.value(accessOption);
+    if (accessValue.isEmpty()) {
+        logLine(QStringLiteral("error: the access value must not be empty"));
+        return 1;
+    }
+    DirectoryServer server(std::move(devices), accessValue);
     auto *tcpServer = new QTcpServer(&server);
     if (!tcpServer->listen(address, static_cast<quint16>(port))) {
         logLine(QStringLiteral("error: cannot listen on %1 port %2: %3")
