@@ -1,4 +1,6 @@
 #include "app/mainwindow.h"
+#include "app/supportlog.h"
+#include "store/paths.h"
 #include "resources/resources.h"
 
 #include <QApplication>
@@ -11,6 +13,7 @@ namespace {
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
+    supportlog::install(supportlog::filePathUnder(store::defaultDataRoot()));
     MainWindow window;
     window.show();
     return app.exec();

@@ -1,0 +1,454 @@
+// The plain functions behind the serial lookup: serial and base-address
+// checks, the request URL, reply classification and parsing, and the rule for
+// device folder names.
+
+#include "activation/lookup.h"
+#include "support/testsupport.h"
+
+#include <QtTest>
+
+using activation::ReplyKind;
+
+namespace {
+
+QString kindName(ReplyKind kind)
+{
+    switch (kind) {
+    case ReplyKind::ServerError:
+        return QStringLiteral("ServerError");
+    case ReplyKind::InfoError:
+        return QStringLiteral("InfoError");
+    case ReplyKind::DeviceRecord:
+        return QStringLiteral("DeviceRecord");
+    case ReplyKind::Unrecognised:
+        return QStringLiteral("Unrecognised");
+    }
+    return QStringLiteral("?");
+}
+
+const char *const kTextKeys[] = {"dev_name",    "dev_model",       "dev_location",
+                                 "dev_address", "dev_description", "dev_timer_system"};
+
+QString textField(const activation::DeviceReply &reply, const QByteArray &key)
+{
+    if (key == "dev_name")
+        return reply.dev_name;
+    if (key == "dev_model")
+        return reply.dev_model;
+    if (key == "dev_location")
+        return reply.dev_location;
+    if (key == "dev_address")
+        return reply.dev_address;
+    if (key == "dev_description")
+        return reply.dev_description;
+    return reply.dev_timer_system;
+}
+
+// Sets QUORVIN_SERVER_URL for one scope and restores what was there.
+class ServerUrlVariable
+{
+public:
+    explicit ServerUrlVariable(const QByteArray *value)
+        : m_wasSet(qEnvironmentVariableIsSet("QUORVIN_SERVER_URL")),
+          m_old(qgetenv("QUORVIN_SERVER_URL"))
+    {
+        if (value)
+            qputenv("QUORVIN_SERVER_URL", *value);
+        else
+            qunsetenv("QUORVIN_SERVER_URL");
+    }
+    ~ServerUrlVariable()
+    {
+        if (m_wasSet)
+            qputenv("QUORVIN_SERVER_URL", m_old);
+        else
+            qunsetenv("QUORVIN_SERVER_URL");
+    }
+
+private:
+    bool m_wasSet;
+    QByteArray m_old;
+};
+
+} // namespace
+
+class TstLookup : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void classifyReply_data();
+    void classifyReply();
+    void parseFullRecord();
+    void parseTextValue_data();
+    void parseTextValue();
+    void parseIntegerValue_data();
+    void parseIntegerValue();
+    void parseMissingKeys_data();
+    void parseMissingKeys();
+    void parseNotAnObject_data();
+    void parseNotAnObject();
+    void lookupUrlPlainSerial();
+    void lookupUrlKeepsIdInsideQuery_data();
+    void lookupUrlKeepsIdInsideQuery();
+    void acceptedSerial_data();
+    void acceptedSerial();
+    void serverBaseUrl_data();
+    void serverBaseUrl();
+    void safeFolderName_data();
+    void safeFolderName();
+};
+
+void TstLookup::classifyReply_data()
+{
+    QTest::addColumn<QString>("body");
+    QTest::addColumn<QString>("kind");
+
+    QTest::newRow("server error") << "ServerError: access denied" << "ServerError";
+    QTest::newRow("info error") << "GetInfo: no device" << "InfoError";
+    QTest::newRow("record") << R"({"dev_id":"QV8B2024001","dev_status":1})" << "DeviceRecord";
+    QTest::newRow("all three, ServerError wins")
+        << "dev_id GetInfo ServerError" << "ServerError";
+    QTest::newRow("GetInfo beats dev_id") << "dev_id ... GetInfo" << "InfoError";
+    QTest::newRow("ServerError inside a description")
+        << R"({"dev_id":"QV1","dev_description":"last ServerError fixed","dev_status":1})"
+        << "ServerError";
+    QTest::newRow("GetInfo inside a name")
+        << R"({"dev_id":"QV1","dev_name":"GetInfoDesk"})" << "InfoError";
+    QTest::newRow("marker glued to text") << "xxServerErroryy" << "ServerError";
+    QTest::newRow("lower-case servererror") << "servererror" << "Unrecognised";
+    QTest::newRow("lower-case getinfo") << "getinfo" << "Unrecognised";
+    QTest::newRow("upper-case DEV_ID") << R"({"DEV_ID":"QV1"})" << "Unrecognised";
+    QTest::newRow("cut marker") << "ServerErro GetInf dev_i" << "Unrecognised";
+    QTest::newRow("empty body") << "" << "Unrecognised";
+    QTest::newRow("plain text") << "OK" << "Unrecognised";
+}
+
+void TstLookup::classifyReply()
+{
+    QFETCH(QString, body);
+    QFETCH(QString, kind);
+    QCOMPARE(kindName(activation::classifyReply(body)), kind);
+}
+
+void TstLookup::parseFullRecord()
+{
+    const QByteArray body =
+        R"({"dev_id":"QV16F2024005","dev_name":"Riverside Galleria","dev_model":"Fjor",)"
+        R"("dev_lockers":16,"dev_location":"Level 0","dev_address":"300 Quayside Boulevard",)"
+        R"("dev_description":"Sixteen lockers","dev_status":1,"dev_timer_system":"08:30-21:30",)"
+        R"("unrelated":"ignored"})";
+    const auto reply = activation::parseDeviceReply(body);
+    QVERIFY(reply.has_value());
+    QCOMPARE(reply->dev_name, QStringLiteral("Riverside Galleria"));
+    QCOMPARE(reply->dev_model, QStringLiteral("Fjor"));
+    QCOMPARE(reply->dev_lockers, 16);
+    QCOMPARE(reply->dev_location, QStringLiteral("Level 0"));
+    QCOMPARE(reply->dev_address, QStringLiteral("300 Quayside Boulevard"));
+    QCOMPARE(reply->dev_description, QStringLiteral("Sixteen lockers"));
+    QCOMPARE(reply->dev_status, 1);
+    QCOMPARE(reply->dev_timer_system, QStringLiteral("08:30-21:30"));
+}
+
+// Every text key takes its value only from a JSON string.
+void TstLookup::parseTextValue_data()
+{
+    QTest::addColumn<QByteArray>("json");
+    QTest::addColumn<QString>("expected");
+
+    QTest::newRow("string") << QByteArray(R"("Fjor 16")") << "Fjor 16";
+    QTest::newRow("non-ASCII string")
+        << QByteArray("\"\xda\xa9\xd9\x88\xd8\xb1\xd9\x88\xdb\x8c\xd9\x86\"")
+        << QString::fromUtf8("\xda\xa9\xd9\x88\xd8\xb1\xd9\x88\xdb\x8c\xd9\x86");
+    QTest::newRow("escaped quote") << QByteArray(R"("a \"b\"")") << "a \"b\"";
+    QTest::newRow("empty string") << QByteArray(R"("")") << "";
+    QTest::newRow("number") << QByteArray("5") << "";
+    QTest::newRow("bool") << QByteArray("true") << "";
+    QTest::newRow("null") << QByteArray("null") << "";
+    QTest::newRow("array") << QByteArray(R"(["a"])") << "";
+    QTest::newRow("object") << QByteArray(R"({"a":"b"})") << "";
+}
+
+void TstLookup::parseTextValue()
+{
+    QFETCH(QByteArray, json);
+    QFETCH(QString, expected);
+    for (const char *key : kTextKeys) {
+        const QByteArray body = "{\"dev_id\":\"QV1\",\"" + QByteArray(key) + "\":" + json + "}";
+        const auto reply = activation::parseDeviceReply(body);
+        QVERIFY2(reply.has_value(), key);
+        QVERIFY2(textField(*reply, key) == expected, key);
+    }
+}
+
+// Locker count and status: a number, or a string made only of decimal digits.
+void TstLookup::parseIntegerValue_data()
+{
+    QTest::addColumn<QByteArray>("json");
+    QTest::addColumn<int>("expected");
+
+    QTest::newRow("number 16") << QByteArray("16") << 16;
+    QTest::newRow("number 1") << QByteArray("1") << 1;
+    QTest::newRow("number 0") << QByteArray("0") << 0;
+    QTest::newRow("negative number") << QByteArray("-3") << -3;
+    QTest::newRow("largest int") << QByteArray("2147483647") << 2147483647;
+    QTest::newRow("number above int") << QByteArray("2147483648") << 0;
+    QTest::newRow("huge number") << QByteArray("1e30") << 0;
+    QTest::newRow("huge negative number") << QByteArray("-1e30") << 0;
+    QTest::newRow("string 16") << QByteArray(R"("16")") << 16;
+    QTest::newRow("string 1") << QByteArray(R"("1")") << 1;
+    QTest::newRow("leading zeros") << QByteArray(R"("0016")") << 16;
+    QTest::newRow("leading space") << QByteArray(R"(" 16")") << 0;
+    QTest::newRow("trailing space") << QByteArray(R"("16 ")") << 0;
+    QTest::newRow("trailing letter") << QByteArray(R"("16a")") << 0;
+    QTest::newRow("minus sign") << QByteArray(R"("-1")") << 0;
+    QTest::newRow("plus sign") << QByteArray(R"("+1")") << 0;
+    QTest::newRow("decimal point") << QByteArray(R"("1.5")") << 0;
+    QTest::newRow("hex") << QByteArray(R"("0x10")") << 0;
+    QTest::newRow("Arabic-Indic digit") << QByteArray("\"\xd9\xa3\"") << 0;
+    QTest::newRow("digits above int") << QByteArray(R"("2147483648")") << 0;
+    QTest::newRow("empty string") << QByteArray(R"("")") << 0;
+    QTest::newRow("array") << QByteArray("[16]") << 0;
+    QTest::newRow("object") << QByteArray(R"({"n":16})") << 0;
+    QTest::newRow("true") << QByteArray("true") << 0;
+    QTest::newRow("null") << QByteArray("null") << 0;
+}
+
+void TstLookup::parseIntegerValue()
+{
+    QFETCH(QByteArray, json);
+    QFETCH(int, expected);
+    const QByteArray lockers = "{\"dev_id\":\"QV1\",\"dev_lockers\":" + json + ",\"dev_status\":7}";
+    const auto lockersReply = activation::parseDeviceReply(lockers);
+    QVERIFY(lockersReply.has_value());
+    QCOMPARE(lockersReply->dev_lockers, expected);
+    QCOMPARE(lockersReply->dev_status, 7);
+
+    const QByteArray status = "{\"dev_id\":\"QV1\",\"dev_status\":" + json + ",\"dev_lockers\":9}";
+    const auto statusReply = activation::parseDeviceReply(status);
+    QVERIFY(statusReply.has_value());
+    QCOMPARE(statusReply->dev_status, expected);
+    QCOMPARE(statusReply->dev_lockers, 9);
+}
+
+// No key is required, and dev_id is never looked at: any object is a record.
+void TstLookup::parseMissingKeys_data()
+{
+    QTest::addColumn<QByteArray>("body");
+    QTest::newRow("only dev_id") << QByteArray(R"({"dev_id":"QV8B2024001"})");
+    QTest::newRow("dev_id of another type") << QByteArray(R"({"dev_id":[1,{"a":2}]})");
+    QTest::newRow("empty object") << QByteArray("{}");
+    QTest::newRow("keys in other case")
+        << QByteArray(R"({"dev_id":"x","DEV_NAME":"n","Dev_Lockers":8,"dev_status ":1})");
+}
+
+void TstLookup::parseMissingKeys()
+{
+    QFETCH(QByteArray, body);
+    const auto reply = activation::parseDeviceReply(body);
+    QVERIFY(reply.has_value());
+    for (const char *key : kTextKeys)
+        QVERIFY2(textField(*reply, key).isEmpty(), key);
+    QCOMPARE(reply->dev_lockers, 0);
+    QCOMPARE(reply->dev_status, 0);
+}
+
+void TstLookup::parseNotAnObject_data()
+{
+    QTest::addColumn<QByteArray>("body");
+    QTest::newRow("array") << QByteArray(R"([{"dev_id":"QV1","dev_status":1}])");
+    QTest::newRow("garbage") << QByteArray("<html>dev_id</html>");
+    QTest::newRow("plain text with dev_id") << QByteArray("dev_id=QV8B2024001&dev_status=1");
+    QTest::newRow("truncated object")
+        << QByteArray(R"({"dev_id": "QVBROKEN0001", "dev_name": "cut off)");
+    QTest::newRow("object then garbage") << QByteArray(R"({"dev_id":"QV1","dev_status":1} x)");
+    QTest::newRow("JSON string") << QByteArray(R"("dev_id")");
+    QTest::newRow("JSON number") << QByteArray("1");
+    QTest::newRow("JSON null") << QByteArray("null");
+    QTest::newRow("empty body") << QByteArray();
+}
+
+void TstLookup::parseNotAnObject()
+{
+    QFETCH(QByteArray, body);
+    QVERIFY(!activation::parseDeviceReply(body).has_value());
+}
+
+void TstLookup::lookupUrlPlainSerial()
+{
+    QCOMPARE(activation::lookupUrl(QStringLiteral("http://127.0.0.1:8080"),
+                                   QStringLiteral("QV16F2024005"))
+                 .toString(QUrl::FullyEncoded),
+             QStringLiteral(
+                 "http://127.0.0.1:8080/Zelvatto_DeviceInfoByID.php?PsW=TqLmWd&Id=QV16F2024005"));
+    QCOMPARE(activation::lookupUrl(QStringLiteral("https://directory.example:8443"),
+                                   QStringLiteral("QV8B2024001"))
+                 .toString(QUrl::FullyEncoded),
+             QStringLiteral("https://directory.example:8443/Zelvatto_DeviceInfoByID.php"
+                            "?PsW=TqLmWd&Id=QV8B2024001"));
+}
+
+// Whatever the ID holds, the query keeps exactly PsW and Id and the ID comes
+// back unchanged, also after the URL went over the wire in encoded form.
+void TstLookup::lookupUrlKeepsIdInsideQuery_data()
+{
+    QTest::addColumn<QString>("devId");
+    QTest::newRow("ampersand") << "QV16&PsW=x";
+    QTest::newRow("second Id") << "QV16&Id=QV8B2024001";
+    QTest::newRow("hash") << "QV16#F2024";
+    QTest::newRow("plus") << "QV16+F2024";
+    QTest::newRow("percent") << "QV16%F2024";
+    QTest::newRow("percent escape") << "QV16%41F20";
+    QTest::newRow("space") << "QV16 F2024";
+    QTest::newRow("equals") << "QV16=F2024";
+    QTest::newRow("question mark and slash") << "QV/16?F=1";
+    QTest::newRow("tab") << "QV16\tF2024";
+    QTest::newRow("all together") << "AB&Id=X#1+%2";
+    QTest::newRow("Persian") << QString::fromUtf8("\xda\xa9\xd9\x88\xd8\xb1\xd9\x88\xdb\x8c\xd9\x86-01");
+    QTest::newRow("accents") << QString::fromUtf8("Q\xc3\x9c\xc3\xa9-2024");
+}
+
+void TstLookup::lookupUrlKeepsIdInsideQuery()
+{
+    QFETCH(QString, devId);
+    const QUrl url = activation::lookupUrl(QStringLiteral("http://127.0.0.1:8080"), devId);
+    QVERIFY(url.isValid());
+    QVERIFY(!url.hasFragment());
+    QCOMPARE(url.path(), QStringLiteral("/Zelvatto_DeviceInfoByID.php"));
+
+    for (const QUrl &seen : {url, QUrl(url.toString(QUrl::FullyEncoded), QUrl::StrictMode)}) {
+        const QUrlQuery query(seen);
+        const QList<QPair<QString, QString>> items = query.queryItems(QUrl::FullyDecoded);
+        QCOMPARE(items.size(), 2);
+        QCOMPARE(items.at(0).first, QStringLiteral("PsW"));
+        QCOMPARE(items.at(0).second, QStringLiteral("TqLmWd"));
+        QCOMPARE(items.at(1).first, QStringLiteral("Id"));
+        QCOMPARE(items.at(1).second, devId);
+        QCOMPARE(activation::lookupDeviceId(seen), devId);
+    }
+}
+
+void TstLookup::acceptedSerial_data()
+{
+    QTest::addColumn<QString>("serial");
+    QTest::addColumn<bool>("accepted");
+
+    QTest::newRow("7 characters") << "QV8B202" << false;
+    QTest::newRow("8 characters") << "QV8B2024" << true;
+    QTest::newRow("20 characters") << "QV16F2024005QV16F202" << true;
+    QTest::newRow("21 characters") << "QV16F2024005QV16F2024" << false;
+    QTest::newRow("empty") << "" << false;
+    QTest::newRow("7 plus a leading space") << " QV8B202" << true;
+    QTest::newRow("6 plus spaces, 8 in all") << " QV8B20 " << true;
+    QTest::newRow("6 plus one space") << "QV8B20 " << false;
+    QTest::newRow("20 plus a space") << "QV16F2024005QV16F202 " << false;
+    QTest::newRow("8 blanks") << "        " << false;
+    QTest::newRow("20 blanks") << QString(20, QLatin1Char(' ')) << false;
+    QTest::newRow("8 tabs and newlines") << "\t\n\t\n\t\n\t\n" << false;
+    // Lengths are counted in UTF-16 units: each of these takes two.
+    QTest::newRow("4 emoji = 8 units") << QString::fromUtf8("\xf0\x9f\x94\x92").repeated(4) << true;
+    QTest::newRow("11 emoji = 22 units")
+        << QString::fromUtf8("\xf0\x9f\x94\x92").repeated(11) << false;
+}
+
+void TstLookup::acceptedSerial()
+{
+    QFETCH(QString, serial);
+    QFETCH(bool, accepted);
+    QCOMPARE(activation::isAcceptedSerial(serial), accepted);
+}
+
+void TstLookup::serverBaseUrl_data()
+{
+    QTest::addColumn<QByteArray>("value");
+    QTest::addColumn<bool>("used");
+
+    QTest::newRow("http with port") << QByteArray("http://192.0.2.7:9000") << true;
+    QTest::newRow("https host name") << QByteArray("https://directory.example") << true;
+    QTest::newRow("trailing slash") << QByteArray("http://192.0.2.7:9000/") << false;
+    QTest::newRow("path") << QByteArray("http://192.0.2.7:9000/api") << false;
+    QTest::newRow("query") << QByteArray("http://192.0.2.7:9000?x=1") << false;
+    QTest::newRow("fragment") << QByteArray("http://192.0.2.7:9000#top") << false;
+    QTest::newRow("user info") << QByteArray("http://user:pw@192.0.2.7:9000") << false;
+    QTest::newRow("no scheme") << QByteArray("192.0.2.7:9000") << false;
+    QTest::newRow("host only") << QByteArray("directory.example") << false;
+    QTest::newRow("ftp scheme") << QByteArray("ftp://192.0.2.7:21") << false;
+    QTest::newRow("no host") << QByteArray("http://") << false;
+    QTest::newRow("bad port") << QByteArray("http://192.0.2.7:99999") << false;
+    QTest::newRow("blank") << QByteArray("   ") << false;
+}
+
+void TstLookup::serverBaseUrl()
+{
+    QFETCH(QByteArray, value);
+    QFETCH(bool, used);
+
+    QString compiledIn;
+    {
+        ServerUrlVariable unset(nullptr);
+        compiledIn = activation::serverBaseUrl();
+    }
+    const QUrl fallback(compiledIn, QUrl::StrictMode);
+    QVERIFY(fallback.isValid());
+    QCOMPARE(fallback.scheme(), QStringLiteral("http"));
+    QVERIFY(fallback.path().isEmpty());
+    {
+        const QByteArray empty;
+        ServerUrlVariable set(&empty);
+        QCOMPARE(activation::serverBaseUrl(), compiledIn);
+    }
+
+    testing::LogCapture log;
+    ServerUrlVariable set(&value);
+    QCOMPARE(activation::serverBaseUrl(), used ? QString::fromUtf8(value) : compiledIn);
+    const QString ignoredLine = QStringLiteral("QUORVIN_SERVER_URL ignored, not a base address: \"%1\"")
+                                    .arg(QString::fromUtf8(value));
+    QCOMPARE(log.indexOf(ignoredLine) >= 0, !used);
+}
+
+void TstLookup::safeFolderName_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("safe");
+
+    QTest::newRow("sample serial") << "QV16F2024005" << true;
+    QTest::newRow("URL-reserved characters") << "AB&Id=X#1+%2" << true;
+    QTest::newRow("inner spaces") << "QV 16 F 2024" << true;
+    QTest::newRow("single dots") << "QV.16.F2024" << true;
+    QTest::newRow("Persian") << QString::fromUtf8("\xda\xa9\xd9\x88\xd8\xb1\xd9\x88\xdb\x8c\xd9\x86-01")
+                             << true;
+    QTest::newRow("slash") << "/" << false;
+    QTest::newRow("slash inside") << "QV16/F2024" << false;
+    QTest::newRow("absolute path") << "/etc/cron.d" << false;
+    QTest::newRow("backslash") << "\\" << false;
+    QTest::newRow("backslash inside") << "QV16\\F2024" << false;
+    QTest::newRow("dot") << "." << false;
+    QTest::newRow("dot dot") << ".." << false;
+    QTest::newRow("dot dot inside") << "a..b" << false;
+    QTest::newRow("climbing out") << "QV/../../evil01" << false;
+    QTest::newRow("colon") << ":" << false;
+    QTest::newRow("drive") << "C:" << false;
+    QTest::newRow("drive path") << "C:evil0001" << false;
+    QTest::newRow("control character") << QStringLiteral("QV16\x01" "F2024") << false;
+    QTest::newRow("newline") << "QV16\nF2024" << false;
+    QTest::newRow("NUL") << QString(QChar(0)) + QStringLiteral("QV16F2024") << false;
+    QTest::newRow("DEL") << QStringLiteral("QV16\x7f") << false;
+    QTest::newRow("empty") << "" << false;
+    QTest::newRow("blank") << "        " << false;
+}
+
+void TstLookup::safeFolderName()
+{
+    QFETCH(QString, name);
+    QFETCH(bool, safe);
+    QString reason = QStringLiteral("untouched");
+    QCOMPARE(activation::isSafeFolderName(name, &reason), safe);
+    if (safe)
+        QCOMPARE(reason, QStringLiteral("untouched"));
+    else
+        QVERIFY(!reason.isEmpty() && reason != QLatin1String("untouched"));
+    QCOMPARE(activation::isSafeFolderName(name), safe);
+}
+
+QTEST_MAIN(TstLookup)
+#include "tst_lookup.moc"
