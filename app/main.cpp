@@ -2,6 +2,7 @@
 #include "app/supportlog.h"
 #include "store/paths.h"
 #include "resources/resources.h"
+#include "ui/fonts.h"
 
 #include <QApplication>
 
@@ -14,6 +15,7 @@ int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     supportlog::install(supportlog::filePathUnder(store::defaultDataRoot()));
+    gui::substituteMissingFonts();
     MainWindow window;
     window.show();
     return app.exec();

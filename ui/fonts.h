@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <utility>
+
+namespace gui {
+
+// The families the form names, each with free look-alikes that cover Persian
+// (or, for the Latin-only "Segoe UI", share its humanist shapes), in order of
+// preference.
+QList<std::pair<QString, QStringList>> fontLookAlikes();
+
+// Maps every family the form names but the system lacks to the look-alikes
+// that are installed. Must run before the form is built.
+void substituteMissingFonts();
+
+} // namespace gui
