@@ -27,12 +27,36 @@ int &timeoutSetting()
     return ms;
 }
 
-bool isUsableBaseUrl(const QString &text)
+// A base address is scheme, host and optional port; a lone trailing slash is
+// tolerated and dropped, any other path is refused.
+QString usableBaseUrl(const QString &text)
 {
-    const QUrl url(text, QUrl::StrictMode);
-    return url.isValid() && (url.scheme() == QLatin1String("http") || url.scheme() == QLatin1String("https"))
-           && !url.host().isEmpty() && (url.path().isEmpty()) && !url.hasQuery()
-           && !url.hasFragment() && url.userInfo().isEmpty();
+    QString base = text.trimmed();
+    if (base.endsWith(QLatin1Char('/')))
+        base.chop(1);
+    const QUrl url(base, QUrl::StrictMode);
+    const bool usable = url.isValid()
+                        && (url.scheme() == QLatin1String("http")
+                            || url.scheme() == QLatin1String("https"))
+                        && !url.host().isEmpty() && url.path().isEmpty() && !url.hasQuery()
+                        && !url.hasFragment() && url.userInfo().isEmpty();
+    return usable ? base : QString();
+}
+
+// Names Windows keeps for devices, whatever the extension.
+bool isReservedDeviceName(const QString &name)
+{
+    const QString stem = name.section(QLatin1Char('.'), 0, 0).trimmed().toUpper();
+    static const QStringList reserved = {
+        QStringLiteral("CON"),  QStringLiteral("PRN"),  QStringLiteral("AUX"),
+        QStringLiteral("NUL"),  QStringLiteral("COM1"), QStringLiteral("COM2"),
+        QStringLiteral("COM3"), QStringLiteral("COM4"), QStringLiteral("COM5"),
+        QStringLiteral("COM6"), QStringLiteral("COM7"), QStringLiteral("COM8"),
+        QStringLiteral("COM9"), QStringLiteral("LPT1"), QStringLiteral("LPT2"),
+        QStringLiteral("LPT3"), QStringLiteral("LPT4"), QStringLiteral("LPT5"),
+        QStringLiteral("LPT6"), QStringLiteral("LPT7"), QStringLiteral("LPT8"),
+        QStringLiteral("LPT9")};
+    return reserved.contains(stem);
 }
 
 QString textValue(const QJsonObject &object, const char *key)
@@ -76,8 +100,9 @@ QString serverBaseUrl()
 {
     const QString fromEnvironment = qEnvironmentVariable("QUORVIN_SERVER_URL");
     if (!fromEnvironment.isEmpty()) {
-        if (isUsableBaseUrl(fromEnvironment))
-            return fromEnvironment;
+        const QString base = usableBaseUrl(fromEnvironment);
+        if (!base.isEmpty())
+            return base;
         store::logLine() << "QUORVIN_SERVER_URL ignored, not a base address:" << fromEnvironment;
     }
     return QStringLiteral(QUORVIN_DEFAULT_SERVER_URL);
@@ -162,7 +187,14 @@ bool isSafeFolderName(const QString &name, QString *reason)
             return refuse("contains a drive colon");
         if (c.category() == QChar::Other_Control || c.unicode() == 0x7f)
             return refuse("contains a control character");
+        // The cabinet's PC runs Windows, where these cannot stand in a name.
+        if (QStringView(u"<>\"|?*").contains(c))
+            return refuse("contains a character Windows refuses in names");
     }
+    if (name.endsWith(QLatin1Char('.')) || name.endsWith(QLatin1Char(' ')))
+        return refuse("ends in a dot or a space");
+    if (isReservedDeviceName(name))
+        return refuse("names a Windows device");
     return true;
 }
 

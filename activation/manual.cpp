@@ -52,12 +52,14 @@ void MainWindow::on_active_device_pushButton_clicked()
     if (!createDatabase()) {
         unit.rollback();
         deviceInfoReadTable();
+        showDeviceInformation();
         ui->stackedWidget->setCurrentIndex(3);
         return;
     }
     if (!unit.commit()) {
         store::logLine() << "Commit activation error:" << unit.errorText();
         deviceInfoReadTable();
+        showDeviceInformation();
         ui->stackedWidget->setCurrentIndex(3);
         return;
     }

@@ -73,7 +73,7 @@ void MainWindow::replyFinished(QNetworkReply *pReply)
 
         QSqlQuery query(mainDb);
         query.prepare(QStringLiteral("UPDATE device_setting SET dev_timer_system=? WHERE id=1"));
-        query.addBindValue(record->dev_timer_system);
+        query.addBindValue(store::sqlText(record->dev_timer_system));
         if (query.exec())
             logLine() << "Update device_setting OK!";
         else
@@ -94,6 +94,7 @@ void MainWindow::replyFinished(QNetworkReply *pReply)
         } else {
             unit.rollback();
             deviceInfoReadTable();
+            showDeviceInformation();
             ui->stackedWidget->setCurrentIndex(previousPage);
             showErrorDisplay(QStringLiteral("Lockers db Error!"), 0);
         }

@@ -26,7 +26,7 @@ bool MainWindow::deviceInfoAddTable(const QString &dev_id)
     query.prepare(QStringLiteral(
         "INSERT INTO device_info (id, dev_id, dev_name, dev_model, dev_lockers, dev_location, "
         "dev_address, dev_description, dev_status) VALUES (1, ?, '', '', 0, '', '', '', 0 )"));
-    query.addBindValue(dev_id);
+    query.addBindValue(store::sqlText(dev_id));
     if (query.exec())
         return true;
     logLine() << "Insert error:" << query.lastError().text();
@@ -55,7 +55,7 @@ bool MainWindow::deviceInfoUpdateIDTable(const QString &dev_id, int dev_status)
 {
     QSqlQuery query(mainDb);
     query.prepare(QStringLiteral("UPDATE device_info SET dev_id=?, dev_status=? WHERE id=1"));
-    query.addBindValue(dev_id);
+    query.addBindValue(store::sqlText(dev_id));
     query.addBindValue(dev_status);
     if (query.exec())
         return true;
@@ -72,12 +72,12 @@ bool MainWindow::deviceInfoUpdateTable(const QString &dev_name, const QString &d
     query.prepare(QStringLiteral(
         "UPDATE device_info SET dev_name=?, dev_model=?, dev_lockers=?, dev_location=?, "
         "dev_address=?, dev_description=?, dev_status=? WHERE id=1"));
-    query.addBindValue(dev_name);
-    query.addBindValue(dev_model);
+    query.addBindValue(store::sqlText(dev_name));
+    query.addBindValue(store::sqlText(dev_model));
     query.addBindValue(dev_lockers);
-    query.addBindValue(dev_location);
-    query.addBindValue(dev_address);
-    query.addBindValue(dev_description);
+    query.addBindValue(store::sqlText(dev_location));
+    query.addBindValue(store::sqlText(dev_address));
+    query.addBindValue(store::sqlText(dev_description));
     query.addBindValue(dev_status);
     if (query.exec())
         return true;

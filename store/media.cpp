@@ -47,7 +47,7 @@ void MainWindow::on_media_device_pushButton_clicked()
     const int level = ui->sound_level->value();
 
     const auto bindValues = [&](QSqlQuery &query) {
-        query.addBindValue(DeviceInfoRecord.dev_id);
+        query.addBindValue(store::sqlText(DeviceInfoRecord.dev_id));
         query.addBindValue(publicPath);
         query.addBindValue(privatePath);
         query.addBindValue(localPath);

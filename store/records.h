@@ -80,6 +80,13 @@ DeviceSetting deviceSettingFromRow(const QSqlRecord &row);
 Locker lockerFromRow(const QSqlRecord &row);
 MediaSetting mediaSettingFromRow(const QSqlRecord &row);
 
+// A text as it is bound to a statement: never SQL NULL, an absent text is
+// stored as the empty text.
+inline QString sqlText(const QString &text)
+{
+    return text.isNull() ? QStringLiteral("") : text;
+}
+
 // The Wi-Fi password as it may appear in the log.
 QString maskedSecret(const QString &secret);
 

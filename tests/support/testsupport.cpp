@@ -259,3 +259,189 @@ bool DirectoryServer::start(const QString &catalogueFile)
 }
 
 } // namespace testing
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTcpServer>
+
+namespace testing {
+
+DirectoryServerWithArguments::~DirectoryServerWithArguments()
+{
+    if (m_process.state() != QProcess::NotRunning) {
+        m_process.kill();
+        m_process.waitForFinished(5000);
+    }
+    qunsetenv("QUORVIN_SERVER_URL");
+}
+
+bool DirectoryServerWithArguments::start(const QString &catalogueFile, const QStringList &arguments)
+{
+    QStringList args{QStringLiteral("--port"), QStringLiteral("0")};
+    if (!catalogueFile.isEmpty())
+        args << QStringLiteral("--catalogue") << catalogueFile;
+    args << arguments;
+    m_process.setProcessChannelMode(QProcess::SeparateChannels);
+    m_process.start(QStringLiteral(DIRECTORY_SERVER_PATH), args);
+    if (!m_process.waitForStarted(5000))
+        return false;
+    while (!m_process.canReadLine()) {
+        if (!m_process.waitForReadyRead(5000))
+            return false;
+    }
+    m_url = QString::fromUtf8(m_process.readLine()).trimmed();
+    if (!m_url.startsWith(QLatin1String("http://")))
+        return false;
+    qputenv("QUORVIN_SERVER_URL", m_url.toUtf8());
+    return true;
+}
+
+bool writeCatalogue(const QString &file, const QJsonArray &devices)
+{
+    QFile out(file);
+    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return false;
+    const QByteArray text =
+        QJsonDocument(QJsonObject{{QStringLiteral("devices"), devices}}).toJson();
+    return out.write(text) == text.size();
+}
+
+quint16 closedLoopbackPort()
+{
+    QTcpServer probe;
+    if (!probe.listen(QHostAddress::LocalHost, 0))
+        return 0;
+    const quint16 port = probe.serverPort();
+    probe.close();
+    return port;
+}
+
+} // namespace testing
+
+#include <QDirIterator>
+#include <QTcpSocket>
+
+namespace testing {
+
+ScriptedHttpServer::ScriptedHttpServer(QObject *parent)
+    : QObject(parent), m_server(new QTcpServer(this))
+{
+    connect(m_server, &QTcpServer::newConnection, this, &ScriptedHttpServer::accept);
+}
+
+ScriptedHttpServer::~ScriptedHttpServer()
+{
+    for (const QPointer<QTcpSocket> &socket : m_sockets)
+        if (socket)
+            socket->abort();
+    qunsetenv("QUORVIN_SERVER_URL");
+}
+
+bool ScriptedHttpServer::start()
+{
+    if (!m_server->listen(QHostAddress::LocalHost, 0))
+        return false;
+    m_url = QStringLiteral("http://127.0.0.1:%1").arg(m_server->serverPort());
+    qputenv("QUORVIN_SERVER_URL", m_url.toUtf8());
+    return true;
+}
+
+void ScriptedHttpServer::addAnswer(const Answer &answer)
+{
+    m_script.append(answer);
+}
+
+bool ScriptedHttpServer::release(int index)
+{
+    if (index < 0 || index >= m_sockets.size() || !m_sockets.at(index) || m_written.at(index))
+        return false;
+    write(index, m_script.value(index).bytes, m_script.value(index).closeAfter);
+    return true;
+}
+
+bool ScriptedHttpServer::respond(int index, const QByteArray &bytes)
+{
+    if (index < 0 || index >= m_sockets.size() || !m_sockets.at(index) || m_written.at(index))
+        return false;
+    write(index, bytes, true);
+    return true;
+}
+
+QByteArray ScriptedHttpServer::response(int status, const QByteArray &body,
+                                        const QByteArray &contentType)
+{
+    return "HTTP/1.1 " + QByteArray::number(status) + " Scripted\r\nContent-Type: " + contentType
+           + "\r\nContent-Length: " + QByteArray::number(body.size())
+           + "\r\nConnection: close\r\n\r\n" + body;
+}
+
+void ScriptedHttpServer::accept()
+{
+    while (QTcpSocket *socket = m_server->nextPendingConnection()) {
+        socket->setParent(this);
+        // Each connection carries one request: every answer says "close".
+        socket->setProperty("head", QByteArray());
+        connect(socket, &QTcpSocket::readyRead, this, [this, socket] { read(socket); });
+        connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+    }
+}
+
+void ScriptedHttpServer::read(QTcpSocket *socket)
+{
+    if (socket->property("index").isValid()) {
+        socket->readAll(); // a request body or a pipelined request: not served
+        return;
+    }
+    QByteArray head = socket->property("head").toByteArray() + socket->readAll();
+    socket->setProperty("head", head);
+    const qsizetype end = head.indexOf("\r\n\r\n");
+    if (end < 0)
+        return;
+    const int index = m_requests.size();
+    socket->setProperty("index", index);
+    m_requests.append(head.left(end));
+    m_sockets.append(socket);
+    m_written.append(false);
+    if (index >= m_script.size() || m_script.at(index).silent || m_script.at(index).hold)
+        return;
+    write(index, m_script.at(index).bytes, m_script.at(index).closeAfter);
+}
+
+void ScriptedHttpServer::write(int index, const QByteArray &bytes, bool closeAfter)
+{
+    QTcpSocket *socket = m_sockets.at(index);
+    m_written[index] = true;
+    socket->write(bytes);
+    if (closeAfter)
+        socket->disconnectFromHost();
+}
+
+QStringList treeListing(const QString &dir)
+{
+    QStringList entries;
+    QDirIterator it(dir, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System,
+                    QDirIterator::Subdirectories);
+    const QDir base(dir);
+    while (it.hasNext()) {
+        it.next();
+        const QFileInfo info = it.fileInfo();
+        QString path = base.relativeFilePath(info.filePath());
+        if (info.isDir() && !info.isSymLink())
+            path += QLatin1Char('/');
+        entries.append(path);
+    }
+    entries.sort();
+    return entries;
+}
+
+QStringList entriesOutside(const QStringList &listing, const QString &prefix)
+{
+    QStringList outside;
+    for (const QString &entry : listing)
+        if (!entry.startsWith(prefix))
+            outside.append(entry);
+    return outside;
+}
+
+} // namespace testing

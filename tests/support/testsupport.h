@@ -85,3 +85,105 @@ private:
 };
 
 } // namespace testing
+
+class QJsonArray;
+
+namespace testing {
+
+// The directory server started with further command-line arguments (such as
+// {"--access", "Other"}); like DirectoryServer it points QUORVIN_SERVER_URL at
+// itself while it runs.
+class DirectoryServerWithArguments
+{
+public:
+    DirectoryServerWithArguments() = default;
+    ~DirectoryServerWithArguments();
+    DirectoryServerWithArguments(const DirectoryServerWithArguments &) = delete;
+    DirectoryServerWithArguments &operator=(const DirectoryServerWithArguments &) = delete;
+
+    bool start(const QString &catalogueFile, const QStringList &arguments);
+    QString baseUrl() const { return m_url; }
+
+private:
+    QProcess m_process;
+    QString m_url;
+};
+
+// Writes a directory server catalogue {"devices": [...]} to file.
+bool writeCatalogue(const QString &file, const QJsonArray &devices);
+
+// A loopback port nothing listens on: bound once, then released.
+quint16 closedLoopbackPort();
+
+} // namespace testing
+
+#include <QByteArray>
+#include <QList>
+#include <QObject>
+#include <QPointer>
+
+class QTcpServer;
+class QTcpSocket;
+
+namespace testing {
+
+// An HTTP server on loopback whose answers a test writes byte for byte, for
+// the faults a well-behaved server never produces: answers that never come,
+// bodies cut short, answers sent in another order than the requests came.
+// The n-th request that arrives gets the n-th scripted answer; a request
+// without one is kept open and never answered. Points QUORVIN_SERVER_URL at
+// itself while it runs.
+class ScriptedHttpServer : public QObject
+{
+    Q_OBJECT
+
+public:
+    struct Answer
+    {
+        QByteArray bytes;        // status line, headers and body, written as they are
+        bool hold = false;       // wait for release() before writing
+        bool silent = false;     // never write anything; the connection stays open
+        bool closeAfter = true;  // close the connection once the bytes are written
+    };
+
+    explicit ScriptedHttpServer(QObject *parent = nullptr);
+    ~ScriptedHttpServer() override;
+
+    bool start();
+    QString baseUrl() const { return m_url; }
+
+    void addAnswer(const Answer &answer);
+    // Writes the held answer of the request that arrived index-th (from 0);
+    // false when that request has not arrived or has gone.
+    bool release(int index);
+    // Writes these bytes as the answer to the index-th request and closes it.
+    bool respond(int index, const QByteArray &bytes);
+    int requestCount() const { return m_requests.size(); }
+    // The request heads as they arrived (request line and headers).
+    QList<QByteArray> requests() const { return m_requests; }
+
+    // A complete answer with Content-Length and "Connection: close".
+    static QByteArray response(int status, const QByteArray &body,
+                               const QByteArray &contentType = "application/json");
+
+private:
+    void accept();
+    void read(QTcpSocket *socket);
+    void write(int index, const QByteArray &bytes, bool closeAfter);
+
+    QTcpServer *m_server = nullptr;
+    QString m_url;
+    QList<Answer> m_script;
+    QList<QByteArray> m_requests;
+    QList<QPointer<QTcpSocket>> m_sockets;
+    QList<bool> m_written;
+};
+
+// Every file and folder below dir as paths relative to it, folders ending in
+// "/", sorted ("QUORVIN/", "QUORVIN/Media.sql", ...). Links are not followed.
+QStringList treeListing(const QString &dir);
+
+// The entries of a listing that do not lie under prefix (such as "QUORVIN/").
+QStringList entriesOutside(const QStringList &listing, const QString &prefix);
+
+} // namespace testing
