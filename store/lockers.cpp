@@ -35,6 +35,7 @@ int MainWindow::lockersReadTable()
 
     std::vector<char> present(static_cast<size_t>(count), 0);
     QSqlQuery query(mainDb);
+    query.setForwardOnly(true);
     query.exec(QStringLiteral(
         "SELECT locker_id, locker_mobile, locker_password, locker_icon, locker_nfc, "
         "locker_finger, locker_timestart, locker_timechange, locker_startmode, locker_endmode, "
@@ -43,7 +44,7 @@ int MainWindow::lockersReadTable()
         const int lockerId = query.value(0).toInt();
         if (lockerId < 1 || lockerId > count)
             continue;
-        LockerRecord = store::lockerFromRow(query.record());
+        LockerRecord = store::lockerFromQuery(query);
         store::logLocker(LockerRecord);
         present[static_cast<size_t>(lockerId - 1)] = 1;
     }
@@ -53,10 +54,23 @@ int MainWindow::lockersReadTable()
     return 1;
 }
 
+namespace {
+// The store's error text of the last failed delete, for the caller's log
+// line; the delete itself writes none.
+QString &deleteErrorText()
+{
+    static QString text;
+    return text;
+}
+} // namespace
+
 bool MainWindow::LockersDeleteTable()
 {
     QSqlQuery query(mainDb);
-    return query.exec(QStringLiteral("DELETE FROM lockers WHERE row>=1"));
+    if (query.exec(QStringLiteral("DELETE FROM lockers WHERE row>=1")))
+        return true;
+    deleteErrorText() = query.lastError().text();
+    return false;
 }
 
 // Replaces the whole locker set in one transaction: the old rows are removed
@@ -73,18 +87,20 @@ bool MainWindow::lockerInsertTable()
         return false;
     }
     if (!LockersDeleteTable()) {
-        logLine() << "Delete lockers error:" << mainDb.lastError().text();
+        logLine() << "Delete lockers error:" << deleteErrorText();
         return false;
     }
     {
         QSqlQuery query(mainDb);
-        query.prepare(QStringLiteral(
+        // Not executed when the store refuses to prepare it, so the error
+        // text stays the store's own.
+        const bool prepared = query.prepare(QStringLiteral(
             "INSERT INTO lockers (locker_id, locker_mobile, locker_password, locker_icon, "
             "locker_nfc, locker_finger, locker_timestart, locker_timechange, locker_startmode, "
             "locker_endmode, locker_status) VALUES (?, '', '', 0, '', 0, '', '', '', '', 0)"));
         for (int lockerId = 1; lockerId <= count; ++lockerId) {
             query.bindValue(0, lockerId);
-            if (!query.exec()) {
+            if (!prepared || !query.exec()) {
                 logLine() << "Insert locker error:" << query.lastError().text();
                 return false;
             }

@@ -2,6 +2,7 @@
 
 #include "store/log.h"
 
+#include <QSqlQuery>
 #include <QSqlRecord>
 #include <QVariant>
 
@@ -13,15 +14,35 @@ MediaSetting MediaRecord;
 namespace store {
 
 namespace {
-QString text(const QSqlRecord &row, int column)
+template<typename Row>
+QString text(const Row &row, int column)
 {
     return row.value(column).toString();
 }
 
 // 0 when the stored value is not a number.
-qint32 number(const QSqlRecord &row, int column)
+template<typename Row>
+qint32 number(const Row &row, int column)
 {
     return row.value(column).toInt();
+}
+
+template<typename Row>
+Locker lockerFrom(const Row &row)
+{
+    Locker l;
+    l.locker_id = number(row, 0);
+    l.locker_mobile = text(row, 1);
+    l.locker_password = text(row, 2);
+    l.locker_icon = number(row, 3);
+    l.locker_nfc = text(row, 4);
+    l.locker_finger = number(row, 5);
+    l.locker_timestart = text(row, 6);
+    l.locker_timechange = text(row, 7);
+    l.locker_startmode = text(row, 8);
+    l.locker_endmode = text(row, 9);
+    l.locker_status = number(row, 10);
+    return l;
 }
 } // namespace
 
@@ -64,19 +85,12 @@ DeviceSetting deviceSettingFromRow(const QSqlRecord &row)
 
 Locker lockerFromRow(const QSqlRecord &row)
 {
-    Locker l;
-    l.locker_id = number(row, 0);
-    l.locker_mobile = text(row, 1);
-    l.locker_password = text(row, 2);
-    l.locker_icon = number(row, 3);
-    l.locker_nfc = text(row, 4);
-    l.locker_finger = number(row, 5);
-    l.locker_timestart = text(row, 6);
-    l.locker_timechange = text(row, 7);
-    l.locker_startmode = text(row, 8);
-    l.locker_endmode = text(row, 9);
-    l.locker_status = number(row, 10);
-    return l;
+    return lockerFrom(row);
+}
+
+Locker lockerFromQuery(const QSqlQuery &query)
+{
+    return lockerFrom(query);
 }
 
 MediaSetting mediaSettingFromRow(const QSqlRecord &row)

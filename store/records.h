@@ -3,6 +3,7 @@
 #include <QString>
 #include <QtGlobal>
 
+class QSqlQuery;
 class QSqlRecord;
 
 // Process-wide copies of the stored records. Each is written only by its read
@@ -78,6 +79,9 @@ inline constexpr char UnknownDeviceId[] = "UNKNOWNID";
 DeviceInfo deviceInfoFromRow(const QSqlRecord &row);
 DeviceSetting deviceSettingFromRow(const QSqlRecord &row);
 Locker lockerFromRow(const QSqlRecord &row);
+// The same, read from the query's current row without building a record:
+// a rebuild reads every locker row twice.
+Locker lockerFromQuery(const QSqlQuery &query);
 MediaSetting mediaSettingFromRow(const QSqlRecord &row);
 
 // A text as it is bound to a statement: never SQL NULL, an absent text is
