@@ -72,9 +72,12 @@ void MainWindow::replyFinished(QNetworkReply *pReply)
             break;
 
         QSqlQuery query(mainDb);
-        query.prepare(QStringLiteral("UPDATE device_setting SET dev_timer_system=? WHERE id=1"));
+        // Not executed when the store refuses to prepare it, so the error
+        // text logged is the store's own.
+        const bool prepared = query.prepare(
+            QStringLiteral("UPDATE device_setting SET dev_timer_system=? WHERE id=1"));
         query.addBindValue(store::sqlText(record->dev_timer_system));
-        if (query.exec())
+        if (prepared && query.exec())
             logLine() << "Update device_setting OK!";
         else
             logLine() << "Update device_setting error:" << query.lastError().text();

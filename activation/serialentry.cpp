@@ -21,8 +21,17 @@ void MainWindow::on_add_device_pushButton_clicked()
     }
 
     // Whether the store already holds the device row decides between update
-    // and insert, so a new serial never adds a second row with id 1.
-    if (store::deviceRowExists(mainDb)) {
+    // and insert, so a new serial never adds a second row with id 1. A store
+    // that cannot be asked (locked by another program, unreadable) is not
+    // written either: taken for an empty one, it would get a second device row
+    // as soon as it answers again.
+    bool asked = false;
+    const bool rowExists = store::deviceRowExists(mainDb, &asked);
+    if (!asked) {
+        showErrorDisplay(QStringLiteral("Main DB unreachable!"), 0);
+        return;
+    }
+    if (rowExists) {
         showErrorDisplay(QStringLiteral("ID Update, Try connect server!"), 0);
         if (!deviceInfoUpdateIDTable(serial, 0))
             return;

@@ -10,24 +10,31 @@
 
 using store::logLine;
 
-bool store::deviceRowExists(const QSqlDatabase &db)
+bool store::deviceRowExists(const QSqlDatabase &db, bool *asked)
 {
+    if (asked)
+        *asked = false;
     QSqlQuery query(db);
     if (!query.exec(QStringLiteral("SELECT COUNT(*) FROM device_info WHERE id=1"))) {
         logLine() << "Select error:" << query.lastError().text();
         return false;
     }
+    if (asked)
+        *asked = true;
     return query.next() && query.value(0).toInt() > 0;
 }
 
 bool MainWindow::deviceInfoAddTable(const QString &dev_id)
 {
     QSqlQuery query(mainDb);
-    query.prepare(QStringLiteral(
+    // A statement the store refuses to prepare (a missing column, a locked
+    // store) is not executed: its error text is the store's own, which
+    // executing it anyway would replace with a parameter count mismatch.
+    const bool prepared = query.prepare(QStringLiteral(
         "INSERT INTO device_info (id, dev_id, dev_name, dev_model, dev_lockers, dev_location, "
         "dev_address, dev_description, dev_status) VALUES (1, ?, '', '', 0, '', '', '', 0 )"));
     query.addBindValue(store::sqlText(dev_id));
-    if (query.exec())
+    if (prepared && query.exec())
         return true;
     logLine() << "Insert error:" << query.lastError().text();
     return false;
@@ -54,10 +61,11 @@ int MainWindow::deviceInfoReadTable()
 bool MainWindow::deviceInfoUpdateIDTable(const QString &dev_id, int dev_status)
 {
     QSqlQuery query(mainDb);
-    query.prepare(QStringLiteral("UPDATE device_info SET dev_id=?, dev_status=? WHERE id=1"));
+    const bool prepared =
+        query.prepare(QStringLiteral("UPDATE device_info SET dev_id=?, dev_status=? WHERE id=1"));
     query.addBindValue(store::sqlText(dev_id));
     query.addBindValue(dev_status);
-    if (query.exec())
+    if (prepared && query.exec())
         return true;
     logLine() << "Update error:" << query.lastError().text();
     return false;
@@ -69,7 +77,7 @@ bool MainWindow::deviceInfoUpdateTable(const QString &dev_name, const QString &d
                                        int dev_status)
 {
     QSqlQuery query(mainDb);
-    query.prepare(QStringLiteral(
+    const bool prepared = query.prepare(QStringLiteral(
         "UPDATE device_info SET dev_name=?, dev_model=?, dev_lockers=?, dev_location=?, "
         "dev_address=?, dev_description=?, dev_status=? WHERE id=1"));
     query.addBindValue(store::sqlText(dev_name));
@@ -79,7 +87,7 @@ bool MainWindow::deviceInfoUpdateTable(const QString &dev_name, const QString &d
     query.addBindValue(store::sqlText(dev_address));
     query.addBindValue(store::sqlText(dev_description));
     query.addBindValue(dev_status);
-    if (query.exec())
+    if (prepared && query.exec())
         return true;
     logLine() << "Update error:" << query.lastError().text();
     return false;

@@ -11,12 +11,14 @@ using store::logLine;
 bool MainWindow::deviceSettingAddTable()
 {
     QSqlQuery query(mainDb);
-    query.prepare(QStringLiteral(
+    // Not executed when the store refuses to prepare it, so the error text
+    // stays the store's own.
+    const bool prepared = query.prepare(QStringLiteral(
         "INSERT INTO device_setting (id, timer1On, timer2On, timer3On, timer4On, timer1Off, "
         "timer2Off, timer3Off, timer4Off, wifi_ssid, wifi_pass, cam1ip, cam2ip, cam1enable, "
         "cam2enable, dev_timer_system) VALUES (1, '08:30', '16:00', '24:60', '24:60', '13:00', "
         "'21:30', '24:60', '24:60', 'Quorvin', '47193025', '', '', 1, 0, '' )"));
-    if (query.exec())
+    if (prepared && query.exec())
         return true;
     logLine() << "Insert error:" << query.lastError().text();
     return false;

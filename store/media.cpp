@@ -3,6 +3,7 @@
 #include "store/records.h"
 #include "ui_mainwindow.h"
 
+#include <QFileInfo>
 #include <QSqlQuery>
 #include <QSqlRecord>
 
@@ -37,6 +38,11 @@ int MainWindow::mediaPathReadTable()
 
 void MainWindow::on_media_device_pushButton_clicked()
 {
+    // A store file removed while the window runs would take this save into
+    // the removed file, or refuse it; closing the connection makes the open
+    // below create the store anew at its place, or report it unreachable.
+    if (mediaDb.isOpen() && !QFileInfo::exists(mediaDb.databaseName()))
+        mediaDb.close();
     if (!mediaDb.isOpen() && !mediaDb.open()) {
         showErrorDisplay(QStringLiteral("Media DB unreachable!"), 0);
         return;

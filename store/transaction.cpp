@@ -1,14 +1,26 @@
 #include "store/transaction.h"
 
+#include <QHash>
 #include <QSqlError>
 #include <QSqlQuery>
 
 namespace store {
 
+namespace {
+// Units open on each connection, so that the outermost one is known.
+QHash<QString, int> &openUnits()
+{
+    static QHash<QString, int> units;
+    return units;
+}
+} // namespace
+
 Transaction::Transaction(const QSqlDatabase &db, const char *name)
     : m_db(db), m_name(QString::fromLatin1(name))
 {
     m_active = run(QStringLiteral("SAVEPOINT ") + m_name);
+    if (m_active)
+        m_outermost = openUnits()[m_db.connectionName()]++ == 0;
 }
 
 Transaction::~Transaction()
@@ -26,6 +38,7 @@ bool Transaction::commit()
         return false;
     }
     m_active = false;
+    --openUnits()[m_db.connectionName()];
     return true;
 }
 
@@ -33,9 +46,18 @@ void Transaction::rollback()
 {
     if (!m_active)
         return;
-    run(QStringLiteral("ROLLBACK TO SAVEPOINT ") + m_name);
-    run(QStringLiteral("RELEASE SAVEPOINT ") + m_name);
+    if (m_outermost) {
+        // The outermost unit began the store's transaction. Ending it with
+        // ROLLBACK leaves the file untouched; rolling back to the savepoint
+        // and releasing it would commit an empty transaction, a write that
+        // can itself fail and leave the transaction open.
+        run(QStringLiteral("ROLLBACK"));
+    } else {
+        run(QStringLiteral("ROLLBACK TO SAVEPOINT ") + m_name);
+        run(QStringLiteral("RELEASE SAVEPOINT ") + m_name);
+    }
     m_active = false;
+    --openUnits()[m_db.connectionName()];
 }
 
 bool Transaction::run(const QString &statement)

@@ -31,6 +31,7 @@ private:
     QString m_name;
     QString m_error;
     bool m_active = false;
+    bool m_outermost = false;
 };
 
 } // namespace store
