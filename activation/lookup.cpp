@@ -150,10 +150,18 @@ std::optional<DeviceReply> parseDeviceReply(const QByteArray &body)
     return reply;
 }
 
+QString sentDeviceId(const QNetworkRequest &request)
+{
+    const QVariant sentWith = request.attribute(QNetworkRequest::User);
+    return sentWith.isValid() ? sentWith.toString() : lookupDeviceId(request.url());
+}
+
 void sendLookupRequest(QNetworkAccessManager *manager, const QString &devId)
 {
     QNetworkRequest request(lookupUrl(serverBaseUrl(), devId));
     request.setTransferTimeout(lookupTimeoutMs());
+    // Kept with the request (never sent) so the reply can be matched to it.
+    request.setAttribute(QNetworkRequest::User, devId);
     manager->get(request);
 }
 

@@ -8,6 +8,7 @@
 
 class QNetworkAccessManager;
 class QNetworkReply;
+class QNetworkRequest;
 
 namespace activation {
 
@@ -28,8 +29,13 @@ QString serverBaseUrl();
 // of a serial can add a query key or cut the URL short.
 QUrl lookupUrl(const QString &baseUrl, const QString &devId);
 
-// The device ID a lookup was sent for, read back from its URL.
+// The device ID a lookup was sent for, read back from its URL. (URL decoding
+// turns Unicode noncharacters into U+FFFD.)
 QString lookupDeviceId(const QUrl &url);
+
+// The device ID a lookup request was sent for: the ID it was sent with,
+// exactly, or for a request made elsewhere the one its URL names.
+QString sentDeviceId(const QNetworkRequest &request);
 
 enum class ReplyKind {
     ServerError,  // body contains "ServerError"

@@ -28,7 +28,7 @@ void MainWindow::replyFinished(QNetworkReply *pReply)
 {
     // The reply is matched to the serial it was sent for: an answer for a
     // serial that has since been replaced must not overwrite the newer one.
-    const QString sentFor = activation::lookupDeviceId(pReply->request().url());
+    const QString sentFor = activation::sentDeviceId(pReply->request());
     if (sentFor != DeviceInfoRecord.dev_id) {
         logLine() << "Reply ignored, it was sent for another device ID:" << sentFor;
         pReply->deleteLater();

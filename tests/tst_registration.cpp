@@ -217,6 +217,7 @@ private slots:
     void serialWithReservedCharacters();
     void manualActivation_data();
     void manualActivation();
+    void replyForSerialTheUrlAlters();
 };
 
 void TstRegistration::fullRegistration()
@@ -603,6 +604,29 @@ void TstRegistration::manualActivation()
              QStringLiteral("Device ID: QVMANUAL0001\nName:  Hall B \nModel: %1\nLockers: %2\n"
                             "Location: \nAddress: \nDescription: \nStatus: Active")
                  .arg(model, QString::number(lockers)));
+}
+
+// A noncharacter cannot cross a URL unchanged: the server sees U+FFFD in its
+// place. The answer is still the answer to this serial and must be shown.
+void TstRegistration::replyForSerialTheUrlAlters()
+{
+    TestHome home;
+    QTemporaryDir dir;
+    DirectoryServer server;
+    const QString serial = QStringLiteral("QV") + QString::fromUcs4(U"\U000FFFFF") + "000001";
+    QVERIFY(startServer(server, dir, {device(serial, 8, 1)}));
+    LogCapture log;
+    MainWindow w;
+    w.show();
+    QSignalSpy replies(networkManagerOf(&w), &QNetworkAccessManager::finished);
+
+    widget<QLineEdit>(w, "add_device_edit")->setText(serial);
+    click(w, "add_device_pushButton");
+    QVERIFY(replies.wait(ReplyWaitMs));
+    QVERIFY(!log.contains("Reply ignored"));
+    QVERIFY2(toastLabels(&w).constLast().startsWith("Error: GetInfo"),
+             qPrintable(toastLabels(&w).constLast()));
+    QCOMPARE(deviceRows(home), QStringList{serialOnlyRow(serial)});
 }
 
 QTEST_MAIN(TstRegistration)

@@ -7,13 +7,11 @@
 #include "store/schema.h"
 #include "ui/soundlevel.h"
 
-#include <QCheckBox>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPixmap>
 #include <QPushButton>
 #include <QRandomGenerator>
 #include <QSlider>
@@ -32,20 +30,6 @@ const QString DevId = QStringLiteral("QV8B2024001");
 int pageOf(MainWindow &w)
 {
     return w.findChild<QStackedWidget *>(QStringLiteral("stackedWidget"))->currentIndex();
-}
-
-template <typename T>
-T *widget(MainWindow &w, const char *name)
-{
-    T *found = w.findChild<T *>(QLatin1String(name));
-    if (!found)
-        qFatal("no widget %s", name);
-    return found;
-}
-
-bool checked(MainWindow &w, const char *name)
-{
-    return widget<QCheckBox>(w, name)->isChecked();
 }
 
 // The first captured line that starts with the label, or -1.
@@ -115,16 +99,6 @@ QStringList columnNames(const QString &file, const QString &table)
     return names;
 }
 
-QImage soundIcon(MainWindow &w)
-{
-    return widget<QLabel>(w, "labelsoundicon")->pixmap().toImage();
-}
-
-QImage picture(gui::SoundPicture which)
-{
-    return QPixmap(gui::soundPicturePath(which)).toImage();
-}
-
 } // namespace
 
 class tst_Startup : public QObject
@@ -169,8 +143,8 @@ void tst_Startup::mainStoreCannotBeOpened()
     QVERIFY(QFileInfo(blocker).isFile());
     QCOMPARE(fileBytes(blocker), before);
     QVERIFY(!QFileInfo::exists(home.mediaStore()));
-    QVERIFY(widget<QPushButton>(w, "add_device_pushButton")->isEnabled());
-    QVERIFY(widget<QLineEdit>(w, "add_device_edit")->text().isEmpty());
+    QVERIFY(childNamed<QPushButton>(w, "add_device_pushButton")->isEnabled());
+    QVERIFY(childNamed<QLineEdit>(w, "add_device_edit")->text().isEmpty());
 }
 
 void tst_Startup::firstRunCreatesTheStores()
@@ -185,7 +159,7 @@ void tst_Startup::firstRunCreatesTheStores()
     QCOMPARE(toastLabels(&w),
              QStringList({"", "", "", "Database Created! Insert printed serial number!"}));
     QCOMPARE(pageOf(w), 0);
-    QVERIFY(widget<QPushButton>(w, "add_device_pushButton")->isEnabled());
+    QVERIFY(childNamed<QPushButton>(w, "add_device_pushButton")->isEnabled());
     QCOMPARE(log.indexOf(QStringLiteral("read main table success!")), -1);
     QCOMPARE(indexOfLineStarting(log, QStringLiteral("Create ")), -1);
 
@@ -193,21 +167,19 @@ void tst_Startup::firstRunCreatesTheStores()
              QStringList({"device_info", "device_setting", "lockers", "process"}));
     for (const QString &table : tableNames(home.mainStore()))
         QVERIFY2(queryRows(home.mainStore(), "SELECT COUNT(*) FROM " + table).value(0).value(0)
-                         == 0,
+                     == 0,
                  qPrintable(table));
     QCOMPARE(columnNames(home.mainStore(), "device_info"),
              QStringList({"row", "id", "dev_id", "dev_name", "dev_model", "dev_lockers",
                           "dev_location", "dev_address", "dev_description", "dev_status"}));
     QCOMPARE(columnNames(home.mainStore(), "device_setting"),
-             QStringList({"row", "id", "timer1On", "timer2On", "timer3On", "timer4On",
-                          "timer1Off", "timer2Off", "timer3Off", "timer4Off", "wifi_ssid",
-                          "wifi_pass", "cam1ip", "cam2ip", "cam1enable", "cam2enable",
-                          "dev_timer_system"}));
+             QStringList({"row", "id", "timer1On", "timer2On", "timer3On", "timer4On", "timer1Off",
+                          "timer2Off", "timer3Off", "timer4Off", "wifi_ssid", "wifi_pass", "cam1ip",
+                          "cam2ip", "cam1enable", "cam2enable", "dev_timer_system"}));
     QCOMPARE(columnNames(home.mainStore(), "lockers"),
              QStringList({"row", "locker_id", "locker_mobile", "locker_password", "locker_icon",
-                          "locker_nfc", "locker_finger", "locker_timestart",
-                          "locker_timechange", "locker_startmode", "locker_endmode",
-                          "locker_status"}));
+                          "locker_nfc", "locker_finger", "locker_timestart", "locker_timechange",
+                          "locker_startmode", "locker_endmode", "locker_status"}));
     QCOMPARE(columnNames(home.mainStore(), "process"),
              QStringList({"row", "operation", "description", "time", "sync"}));
 
@@ -228,7 +200,7 @@ void tst_Startup::deviceRowsWithoutIdOneCountAsFirstRun()
     QCOMPARE(toastLabels(&w),
              QStringList({"", "", "", "Database Created! Insert printed serial number!"}));
     QCOMPARE(pageOf(w), 0);
-    QVERIFY(widget<QLineEdit>(w, "add_device_edit")->text().isEmpty());
+    QVERIFY(childNamed<QLineEdit>(w, "add_device_edit")->text().isEmpty());
     QCOMPARE(log.indexOf(QStringLiteral("read main table success!")), -1);
     QCOMPARE(queryRows(home.mainStore(), "SELECT id, dev_id FROM device_info ORDER BY row"),
              QList<QVariantList>({{0, "QV8B2024000"}, {2, "QV8B2024002"}}));
@@ -256,7 +228,7 @@ void tst_Startup::deviceInfoCannotBeCreated()
 
     QCOMPARE(toastLabels(&w), QStringList({"", "", "", "Create deviceInfo error! Reinstall app!"}));
     QCOMPARE(pageOf(w), 0);
-    QVERIFY(!widget<QPushButton>(w, "add_device_pushButton")->isEnabled());
+    QVERIFY(!childNamed<QPushButton>(w, "add_device_pushButton")->isEnabled());
     QVERIFY(indexOfLineStarting(log, QStringLiteral("Create device_info table error:")) >= 0);
     // The other tables are not attempted once device_info failed.
     QCOMPARE(indexOfLineStarting(log, QStringLiteral("Create device_setting table error:")), -1);
@@ -288,13 +260,13 @@ void tst_Startup::inactiveDevice()
 
     QCOMPARE(toastLabels(&w), QStringList({"", "", "", "Device inactive!"}));
     QCOMPARE(pageOf(w), 0);
-    QCOMPARE(widget<QLineEdit>(w, "add_device_edit")->text(), DevId);
-    QVERIFY(widget<QPushButton>(w, "add_device_pushButton")->isEnabled());
+    QCOMPARE(childNamed<QLineEdit>(w, "add_device_edit")->text(), DevId);
+    QVERIFY(childNamed<QPushButton>(w, "add_device_pushButton")->isEnabled());
     QVERIFY(log.indexOf(QStringLiteral("read main table success!")) >= 0);
     QCOMPARE(log.indexOf(QStringLiteral("read media success!")), -1);
-    QVERIFY(widget<QLabel>(w, "labeldevpath")->text().isEmpty());
-    QVERIFY(checked(w, "media1"));
-    QVERIFY(!checked(w, "media3"));
+    QVERIFY(childNamed<QLabel>(w, "labeldevpath")->text().isEmpty());
+    QVERIFY(boxChecked(w, "media1"));
+    QVERIFY(!boxChecked(w, "media3"));
 }
 
 void tst_Startup::activeDeviceWithMedia_data()
@@ -309,14 +281,14 @@ void tst_Startup::activeDeviceWithMedia_data()
     const int muted = int(gui::SoundPicture::Muted);
     const int normal = int(gui::SoundPicture::Normal);
     const int loud = int(gui::SoundPicture::Loud);
-    QTest::newRow("all off, muted") << "'QV8B2024001', 0, 0, 0, 0" << false << false << false << 0
-                                    << muted;
-    QTest::newRow("local only, padded ID") << "'  QV8B2024001  ', 0, 0, 1, 30" << false << false
-                                           << true << 30 << normal;
+    QTest::newRow("all off, muted")
+        << "'QV8B2024001', 0, 0, 0, 0" << false << false << false << 0 << muted;
+    QTest::newRow("local only, padded ID")
+        << "'  QV8B2024001  ', 0, 0, 1, 30" << false << false << true << 30 << normal;
     QTest::newRow("2 is not on, level clamped")
         << "'QV8B2024001', 1, 2, 2, 150" << true << false << false << 99 << loud;
-    QTest::newRow("texts are not on") << "'QV8B2024001', 'yes', 1, 'x', 99" << false << true
-                                      << false << 99 << loud;
+    QTest::newRow("texts are not on")
+        << "'QV8B2024001', 'yes', 1, 'x', 99" << false << true << false << 99 << loud;
 }
 
 void tst_Startup::activeDeviceWithMedia()
@@ -341,14 +313,14 @@ void tst_Startup::activeDeviceWithMedia()
     QVERIFY(mainRead >= 0);
     QVERIFY(log.indexOf(QStringLiteral("read media success!")) > mainRead);
 
-    QCOMPARE(widget<QLabel>(w, "labeldevpath")->text(), DevId);
-    QCOMPARE(checked(w, "media1"), media1);
-    QCOMPARE(checked(w, "media2"), media2);
-    QCOMPARE(checked(w, "media3"), media3);
-    QCOMPARE(widget<QSlider>(w, "sound_level")->value(), level);
-    QCOMPARE(soundIcon(w), picture(gui::SoundPicture(icon)));
+    QCOMPARE(childNamed<QLabel>(w, "labeldevpath")->text(), DevId);
+    QCOMPARE(boxChecked(w, "media1"), media1);
+    QCOMPARE(boxChecked(w, "media2"), media2);
+    QCOMPARE(boxChecked(w, "media3"), media3);
+    QCOMPARE(childNamed<QSlider>(w, "sound_level")->value(), level);
+    QVERIFY(soundIconIs(w, gui::SoundPicture(icon)));
 
-    const QString text = widget<QLabel>(w, "label_device_information")->text();
+    const QString text = childNamed<QLabel>(w, "label_device_information")->text();
     QVERIFY2(text.contains("Device ID: QV8B2024001\nName: Brisa\nModel: QV8\nLockers: 8\n"),
              qPrintable(text));
     QVERIFY2(text.endsWith("Status: Active"), qPrintable(text));
@@ -366,11 +338,11 @@ void tst_Startup::activeDeviceWithoutMedia()
     QCOMPARE(pageOf(w), 1);
     QVERIFY(log.indexOf(QStringLiteral("read main table success!")) >= 0);
     QCOMPARE(log.indexOf(QStringLiteral("read media success!")), -1);
-    QVERIFY(checked(w, "media1"));
-    QVERIFY(checked(w, "media2"));
-    QVERIFY(!checked(w, "media3"));
-    QVERIFY(widget<QLabel>(w, "labeldevpath")->text().isEmpty());
-    QVERIFY(widget<QLabel>(w, "label_device_information")->text().contains("Name: Brisa"));
+    QVERIFY(boxChecked(w, "media1"));
+    QVERIFY(boxChecked(w, "media2"));
+    QVERIFY(!boxChecked(w, "media3"));
+    QVERIFY(childNamed<QLabel>(w, "labeldevpath")->text().isEmpty());
+    QVERIFY(childNamed<QLabel>(w, "label_device_information")->text().contains("Name: Brisa"));
     // Start-up does not create the media table.
     QCOMPARE(tableNames(home.mediaStore()), QStringList());
 }
@@ -417,11 +389,11 @@ void tst_Startup::restartFindsDataUnchanged()
     MainWindow second;
     QCOMPARE(toastLabels(&second).mid(2), QStringList({"Device is active!", "Media data read ok"}));
     QCOMPARE(pageOf(second), 1);
-    QCOMPARE(widget<QLabel>(second, "labeldevpath")->text(), DevId);
-    QVERIFY(!checked(second, "media1"));
-    QVERIFY(checked(second, "media2"));
-    QVERIFY(checked(second, "media3"));
-    QCOMPARE(widget<QSlider>(second, "sound_level")->value(), 20);
+    QCOMPARE(childNamed<QLabel>(second, "labeldevpath")->text(), DevId);
+    QVERIFY(!boxChecked(second, "media1"));
+    QVERIFY(boxChecked(second, "media2"));
+    QVERIFY(boxChecked(second, "media3"));
+    QCOMPARE(childNamed<QSlider>(second, "sound_level")->value(), 20);
     QCOMPARE(queryRows(home.mainStore(), deviceSql), deviceRows);
     QCOMPARE(queryRows(home.mediaStore(), mediaSql), mediaRows);
 }

@@ -445,3 +445,35 @@ QStringList entriesOutside(const QStringList &listing, const QString &prefix)
 }
 
 } // namespace testing
+
+#include <QCheckBox>
+#include <QPixmap>
+
+namespace testing {
+
+bool boxChecked(MainWindow &w, const char *checkBoxName)
+{
+    return childNamed<QCheckBox>(w, checkBoxName)->isChecked();
+}
+
+bool soundIconIs(MainWindow &w, gui::SoundPicture picture)
+{
+    return childNamed<QLabel>(w, "labelsoundicon")->pixmap().toImage()
+        == QPixmap(gui::soundPicturePath(picture)).toImage();
+}
+
+void clearToast(MainWindow &w)
+{
+    callToast(&w, QString(), 1);
+}
+
+QStringList linesStartingWith(const LogCapture &log, const QString &prefix)
+{
+    QStringList found;
+    for (const QString &line : log.lines())
+        if (line.startsWith(prefix))
+            found.append(line);
+    return found;
+}
+
+} // namespace testing

@@ -187,3 +187,32 @@ QStringList treeListing(const QString &dir);
 QStringList entriesOutside(const QStringList &listing, const QString &prefix);
 
 } // namespace testing
+
+#include "ui/soundlevel.h"
+
+namespace testing {
+
+// The window's child with that object name. Ends the test program when the
+// form has none, so that a renamed widget cannot pass unnoticed.
+template<typename T>
+T *childNamed(MainWindow &w, const char *name)
+{
+    T *child = w.findChild<T *>(QLatin1String(name));
+    if (!child)
+        qFatal("no child named %s", name);
+    return child;
+}
+
+// Whether the check box of that object name is checked.
+bool boxChecked(MainWindow &w, const char *checkBoxName);
+
+// Whether labelsoundicon shows the picture of that level class.
+bool soundIconIs(MainWindow &w, gui::SoundPicture picture);
+
+// Empties all four toast lines, so that a check sees only the lines that follow.
+void clearToast(MainWindow &w);
+
+// The captured lines that begin with prefix, in the order they were written.
+QStringList linesStartingWith(const LogCapture &log, const QString &prefix);
+
+} // namespace testing
