@@ -29,8 +29,8 @@ QString serverBaseUrl();
 // of a serial can add a query key or cut the URL short.
 QUrl lookupUrl(const QString &baseUrl, const QString &devId);
 
-// The device ID a lookup was sent for, read back from its URL. (URL decoding
-// turns Unicode noncharacters into U+FFFD.)
+// The device ID a lookup was sent for, read back from its URL. URL decoding
+// does not give back Unicode noncharacters: each of their bytes becomes U+FFFD.
 QString lookupDeviceId(const QUrl &url);
 
 // The device ID a lookup request was sent for: the ID it was sent with,
