@@ -33,6 +33,8 @@
 
 namespace {
 
+using testing::widget;
+
 constexpr int ReplyWaitMs = 5000;
 
 void say(const QByteArray &line)
@@ -40,15 +42,6 @@ void say(const QByteArray &line)
     std::fputs(line.constData(), stdout);
     std::fputc('\n', stdout);
     std::fflush(stdout);
-}
-
-template <typename T>
-T *widget(MainWindow &w, const char *name)
-{
-    T *found = w.findChild<T *>(QLatin1String(name));
-    if (!found)
-        qFatal("crash_driver: widget %s not found", name);
-    return found;
 }
 
 void typeInto(QLineEdit *edit, const QString &text)

@@ -12,10 +12,8 @@
 
 #include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
-#include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -78,10 +76,7 @@ bool writeCrashCatalogue(const QString &file)
                              {"dev_description", "Seven lockers"},
                              {"dev_status", 1},
                              {"dev_timer_system", TimerSystem}};
-    const QByteArray text = QJsonDocument(QJsonObject {{"devices", QJsonArray {entry}}})
-                                .toJson(QJsonDocument::Compact);
-    QFile out(file);
-    return out.open(QIODevice::WriteOnly) && out.write(text) == text.size();
+    return writeCatalogue(file, QJsonArray {entry});
 }
 
 // Manual activation binds its empty texts as null; both read back as empty.

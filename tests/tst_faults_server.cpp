@@ -6,20 +6,14 @@
 // told what happened, that stored data is lost nowhere, and that nothing is
 // written outside the data root.
 
-#include "activation/lookup.h"
-#include "store/schema.h"
 #include "support/testsupport.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLabel>
-#include <QLineEdit>
 #include <QNetworkAccessManager>
-#include <QPushButton>
-#include <QSet>
 #include <QSignalSpy>
-#include <QStackedWidget>
 #include <QStringDecoder>
 #include <QtTest>
 
@@ -37,18 +31,6 @@ const QString NetworkToast = QStringLiteral("Network Error or Server Unreachable
 const QString UnreadableToast = QStringLiteral("Server reply could not be read!");
 const QString ResentToast = QStringLiteral("Try connect server!");
 const QString SavedToast = QStringLiteral("ID Save, Try connect server!");
-
-// Every distinct bad input or fault this program was exposed to.
-QSet<QString> &faultsTried()
-{
-    static QSet<QString> faults;
-    return faults;
-}
-
-void tried(const QString &fault)
-{
-    faultsTried().insert(fault);
-}
 
 // Lines longer than this reach the test output cut short; the capture keeps
 // them whole. Bodies of several megabytes are logged by the window.
@@ -76,26 +58,6 @@ private:
     }
 };
 
-class LookupTimeout
-{
-public:
-    explicit LookupTimeout(int ms) : m_old(activation::lookupTimeoutMs())
-    {
-        activation::setLookupTimeoutMs(ms);
-    }
-    ~LookupTimeout() { activation::setLookupTimeoutMs(m_old); }
-
-private:
-    int m_old;
-};
-
-class ServerUrl
-{
-public:
-    explicit ServerUrl(const QString &url) { qputenv("QUORVIN_SERVER_URL", url.toUtf8()); }
-    ~ServerUrl() { qunsetenv("QUORVIN_SERVER_URL"); }
-};
-
 QJsonObject record(const QString &name, int lockers, int status)
 {
     return QJsonObject{{"dev_id", Serial},
@@ -112,18 +74,6 @@ QJsonObject record(const QString &name, int lockers, int status)
 QByteArray json(const QJsonObject &object)
 {
     return QJsonDocument(object).toJson(QJsonDocument::Compact);
-}
-
-QStringList rows(const QString &file, const QString &sql)
-{
-    QStringList texts;
-    for (const QVariantList &row : queryRows(file, sql)) {
-        QStringList values;
-        for (const QVariant &value : row)
-            values.append(value.toString());
-        texts.append(values.join(QLatin1Char('|')));
-    }
-    return texts;
 }
 
 // What the stores and the home folder hold at one moment.
@@ -174,62 +124,7 @@ void expectNothingOutsideRoot(const Stored &before, const Stored &after)
 // with a mobile number, and saved media settings.
 bool seedDisabledDevice(const TestHome &home)
 {
-    {
-        MainWindow firstRun; // creates the tables, as on the first start
-    }
-    bool ok = execSql(home.mainStore(),
-                      "INSERT INTO device_info (id, dev_id, dev_name, dev_model, dev_lockers, "
-                      "dev_location, dev_address, dev_description, dev_status) VALUES (1, '"
-                          + Serial
-                          + "', 'Brisa Hall', 'Brisa', 8, 'Hall 3', 'Main St 1', 'Near the "
-                            "door', 2)")
-              && execSql(home.mainStore(),
-                         "INSERT INTO device_setting (id, timer1On, timer2On, timer3On, timer4On, "
-                         "timer1Off, timer2Off, timer3Off, timer4Off, wifi_ssid, wifi_pass, "
-                         "cam1ip, cam2ip, cam1enable, cam2enable, dev_timer_system) VALUES (1, "
-                         "'08:30', '16:00', '24:60', '24:60', '13:00', '21:30', '24:60', '24:60', "
-                         "'Quorvin', '47193025', '', '', 1, 0, '06:00-22:00')");
-    for (int id = 1; ok && id <= 8; ++id)
-        ok = execSql(home.mainStore(),
-                     QStringLiteral("INSERT INTO lockers (locker_id, locker_mobile, "
-                                    "locker_password, locker_icon, locker_nfc, locker_finger, "
-                                    "locker_timestart, locker_timechange, locker_startmode, "
-                                    "locker_endmode, locker_status) VALUES (%1, '091200000%1', "
-                                    "'', 0, '', 0, '', '', '', '', 1)")
-                         .arg(id));
-    return ok && execSql(home.mediaStore(), QString::fromLatin1(store::CreateMediaSql))
-           && execSql(home.mediaStore(),
-                      "INSERT INTO media (id, dev_id, path_public_enable, path_private_enable, "
-                      "path_local_enable, sound_enable_level) VALUES (1, '"
-                          + Serial + "', 1, 0, 1, 30)");
-}
-
-template<typename Widget>
-Widget *widget(MainWindow &w, const char *name)
-{
-    Widget *found = w.findChild<Widget *>(QLatin1String(name));
-    if (!found)
-        qFatal("no widget %s", name);
-    return found;
-}
-
-int page(MainWindow &w)
-{
-    return widget<QStackedWidget>(w, "stackedWidget")->currentIndex();
-}
-
-QString lastToast(MainWindow &w)
-{
-    return toastLabels(&w).constLast();
-}
-
-// Types the serial as the operator does and presses the add button.
-void submitSerial(MainWindow &w, const QString &serial)
-{
-    QLineEdit *edit = widget<QLineEdit>(w, "add_device_edit");
-    edit->clear();
-    QTest::keyClicks(edit, serial);
-    QTest::mouseClick(widget<QPushButton>(w, "add_device_pushButton"), Qt::LeftButton);
+    return seedDevice(home, Serial, 2);
 }
 
 // The window still paints, reacts to its button and shows a new toast.
@@ -263,16 +158,14 @@ struct FaultServer
 {
     std::unique_ptr<DirectoryServer> reference;
     std::unique_ptr<ScriptedHttpServer> scripted;
-    std::unique_ptr<ServerUrl> closed;
+    std::unique_ptr<ServerUrlOverride> closed;
     QTemporaryDir dir;
 };
 
 bool startReference(FaultServer &server, const QJsonObject &entry)
 {
     server.reference = std::make_unique<DirectoryServer>();
-    const QString file = server.dir.filePath("catalogue.json");
-    return server.dir.isValid() && writeCatalogue(file, QJsonArray{entry})
-           && server.reference->start(file);
+    return startServer(*server.reference, server.dir, QJsonArray{entry});
 }
 
 bool startScripted(FaultServer &server, const QList<ScriptedHttpServer::Answer> &answers)
@@ -281,13 +174,6 @@ bool startScripted(FaultServer &server, const QList<ScriptedHttpServer::Answer> 
     for (const ScriptedHttpServer::Answer &answer : answers)
         server.scripted->addAnswer(answer);
     return server.scripted->start();
-}
-
-ScriptedHttpServer::Answer answer(const QByteArray &bytes)
-{
-    ScriptedHttpServer::Answer a;
-    a.bytes = bytes;
-    return a;
 }
 
 } // namespace
@@ -343,17 +229,16 @@ void TstFaultsServer::networkFailures()
 
     const QByteArray active = json(record("Never Stored", 16, 1));
     FaultServer server;
-    std::unique_ptr<LookupTimeout> timeout;
+    std::unique_ptr<LookupTimeoutOverride> timeout;
     if (fault == "not listening") {
-        server.closed = std::make_unique<ServerUrl>(
-            QStringLiteral("http://127.0.0.1:%1").arg(closedLoopbackPort()));
+        server.closed = std::make_unique<ServerUrlOverride>(closedServerUrl());
     } else if (fault == "accepts and never answers") {
-        timeout = std::make_unique<LookupTimeout>(700);
+        timeout = std::make_unique<LookupTimeoutOverride>(700);
         ScriptedHttpServer::Answer silent;
         silent.silent = true;
         QVERIFY(startScripted(server, {silent}));
     } else if (fault == "reference server answers after the time-out") {
-        timeout = std::make_unique<LookupTimeout>(700);
+        timeout = std::make_unique<LookupTimeoutOverride>(700);
         QJsonObject entry = record("Never Stored", 16, 1);
         entry.insert("delay_ms", 3000);
         QVERIFY(startReference(server, entry));
@@ -838,11 +723,7 @@ void TstFaultsServer::repliesOutOfOrder()
 
 void TstFaultsServer::cleanupTestCase()
 {
-    QStringList faults(faultsTried().cbegin(), faultsTried().cend());
-    faults.sort();
-    for (const QString &fault : faults)
-        qInfo().noquote() << "fault:" << fault;
-    qInfo().noquote() << "faults tried:" << faults.size();
+    reportFaultsTried();
 }
 
 QTEST_MAIN(TstFaultsServer)

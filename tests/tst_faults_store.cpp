@@ -7,7 +7,6 @@
 // still answers, and that nothing appears outside the data root.
 
 #include "store/paths.h"
-#include "store/schema.h"
 #include "support/testsupport.h"
 
 #include <QCheckBox>
@@ -15,18 +14,15 @@
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QLineEdit>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QPushButton>
 #include <QRandomGenerator>
 #include <QSemaphore>
-#include <QSet>
 #include <QSignalSpy>
 #include <QSlider>
 #include <QSqlDatabase>
 #include <QSqlQuery>
-#include <QStackedWidget>
 #include <QThread>
 #include <QtTest>
 
@@ -42,29 +38,6 @@ constexpr int ShortBusyMs = 300;
 const QString Serial = QStringLiteral("QV8B2024001");
 const QString OpenErrorToast = QStringLiteral("Main Database Open Error!");
 const QString CreateErrorToast = QStringLiteral("Create deviceInfo error! Reinstall app!");
-
-QSet<QString> &faultsTried()
-{
-    static QSet<QString> faults;
-    return faults;
-}
-
-void tried(const QString &fault)
-{
-    faultsTried().insert(fault);
-}
-
-QStringList rows(const QString &file, const QString &sql)
-{
-    QStringList texts;
-    for (const QVariantList &row : queryRows(file, sql)) {
-        QStringList values;
-        for (const QVariant &value : row)
-            values.append(value.toString());
-        texts.append(values.join(QLatin1Char('|')));
-    }
-    return texts;
-}
 
 QStringList table(const QString &file, const char *name)
 {
@@ -85,38 +58,6 @@ QByteArray randomBytes(int size, quint32 seed)
     for (char &byte : bytes)
         byte = char(generator.bounded(256));
     return bytes;
-}
-
-template<typename Widget>
-Widget *widget(MainWindow &w, const char *name)
-{
-    Widget *found = w.findChild<Widget *>(QLatin1String(name));
-    if (!found)
-        qFatal("no widget %s", name);
-    return found;
-}
-
-int page(MainWindow &w)
-{
-    return widget<QStackedWidget>(w, "stackedWidget")->currentIndex();
-}
-
-QString lastToast(MainWindow &w)
-{
-    return toastLabels(&w).constLast();
-}
-
-void click(MainWindow &w, const char *button)
-{
-    QTest::mouseClick(widget<QPushButton>(w, button), Qt::LeftButton);
-}
-
-void submitSerial(MainWindow &w, const QString &serial)
-{
-    QLineEdit *edit = widget<QLineEdit>(w, "add_device_edit");
-    edit->clear();
-    QTest::keyClicks(edit, serial);
-    click(w, "add_device_pushButton");
 }
 
 // Lookup requests the window has sent and not yet seen finish.
@@ -174,43 +115,6 @@ void expectNothingOutsideRoot(const QStringList &before, const TestHome &home)
              entriesOutside(before, "QUORVIN/"));
 }
 
-// A store as a first run makes it, then the rows a registration leaves: the
-// device with the given status and its eight lockers, each with a mobile
-// number, the settings row, and saved media settings.
-bool seedDevice(const TestHome &home, int status, bool withLockers = true)
-{
-    {
-        MainWindow firstRun;
-    }
-    bool ok =
-        execSql(home.mainStore(),
-                QStringLiteral("INSERT INTO device_info (id, dev_id, dev_name, dev_model, "
-                               "dev_lockers, dev_location, dev_address, dev_description, "
-                               "dev_status) VALUES (1, '%1', 'Brisa Hall', 'Brisa', 8, 'Hall 3', "
-                               "'Main St 1', 'Near the door', %2)")
-                    .arg(Serial)
-                    .arg(status))
-        && execSql(home.mainStore(),
-                   "INSERT INTO device_setting (id, timer1On, timer2On, timer3On, timer4On, "
-                   "timer1Off, timer2Off, timer3Off, timer4Off, wifi_ssid, wifi_pass, cam1ip, "
-                   "cam2ip, cam1enable, cam2enable, dev_timer_system) VALUES (1, '08:30', "
-                   "'16:00', '24:60', '24:60', '13:00', '21:30', '24:60', '24:60', 'Quorvin', "
-                   "'47193025', '', '', 1, 0, '06:00-22:00')");
-    for (int id = 1; ok && withLockers && id <= 8; ++id)
-        ok = execSql(home.mainStore(),
-                     QStringLiteral("INSERT INTO lockers (locker_id, locker_mobile, "
-                                    "locker_password, locker_icon, locker_nfc, locker_finger, "
-                                    "locker_timestart, locker_timechange, locker_startmode, "
-                                    "locker_endmode, locker_status) VALUES (%1, '091200000%1', "
-                                    "'', 0, '', 0, '', '', '', '', 1)")
-                         .arg(id));
-    return ok && execSql(home.mediaStore(), QString::fromLatin1(store::CreateMediaSql))
-           && execSql(home.mediaStore(),
-                      "INSERT INTO media (id, dev_id, path_public_enable, path_private_enable, "
-                      "path_local_enable, sound_enable_level) VALUES (1, '"
-                          + Serial + "', 1, 0, 1, 30)");
-}
-
 QByteArray activeRecord(int lockers)
 {
     return QJsonDocument(QJsonObject{{"dev_id", Serial},
@@ -223,14 +127,6 @@ QByteArray activeRecord(int lockers)
                                      {"dev_status", 1},
                                      {"dev_timer_system", "07:00-19:00"}})
         .toJson(QJsonDocument::Compact);
-}
-
-ScriptedHttpServer::Answer answer(const QByteArray &bytes, bool hold = false)
-{
-    ScriptedHttpServer::Answer a;
-    a.bytes = bytes;
-    a.hold = hold;
-    return a;
 }
 
 // Gives one of the window's connections a short busy time-out. The handle
@@ -411,7 +307,7 @@ void TstFaultsStore::unreadableMainStore()
         QVERIFY(QDir().mkpath(home.root()));
         broken = fault.contains("random") ? randomBytes(48 * 1024, 7) : QByteArray(32768, '\0');
     } else {
-        QVERIFY(seedDevice(home, 1));
+        QVERIFY(seedDevice(home, Serial, 1));
         const QByteArray real = fileBytes(home.mainStore());
         QVERIFY(real.size() >= 4 * 4096);
         broken = fault.contains("half") ? real.left(real.size() / 2)
@@ -456,7 +352,7 @@ void TstFaultsStore::unreadableMediaStore()
 {
     tried("Media store of random bytes");
     TestHome home;
-    QVERIFY(seedDevice(home, 1));
+    QVERIFY(seedDevice(home, Serial, 1));
     const QByteArray broken = randomBytes(20000, 3);
     QVERIFY(writeFile(home.mediaStore(), broken));
     const Stored before = stored(home);
@@ -514,7 +410,8 @@ void TstFaultsStore::foreignTables()
     }
     const bool registered = fault.startsWith("lockers") || fault.startsWith("media");
     if (registered) {
-        QVERIFY(seedDevice(home, fault.startsWith("media") ? 1 : 0, !fault.startsWith("lockers")));
+        QVERIFY(seedDevice(home, Serial, fault.startsWith("media") ? 1 : 0,
+                           !fault.startsWith("lockers")));
         if (fault.startsWith("media")) {
             QVERIFY(QFile::remove(home.mediaStore()));
             QVERIFY(execSql(home.mediaStore(), "CREATE TABLE media (z int)"));
@@ -605,7 +502,7 @@ void TstFaultsStore::mediaStoreGone()
     tried(fault);
 
     TestHome home;
-    QVERIFY(seedDevice(home, 1));
+    QVERIFY(seedDevice(home, Serial, 1));
     LogCapture log;
     MainWindow w;
     w.show();
@@ -648,7 +545,7 @@ void TstFaultsStore::mediaStoreLocked()
 {
     tried("Media store locked by another connection");
     TestHome home;
-    QVERIFY(seedDevice(home, 1));
+    QVERIFY(seedDevice(home, Serial, 1));
     LogCapture log;
     MainWindow w;
     w.show();
@@ -710,7 +607,7 @@ void TstFaultsStore::mainStoreLocked()
     server.addAnswer(answer(ScriptedHttpServer::response(200, activeRecord(16))));
     QVERIFY(server.start());
     TestHome home;
-    QVERIFY(seedDevice(home, 0));
+    QVERIFY(seedDevice(home, Serial, 0));
     LogCapture log;
     MainWindow w;
     w.show();
@@ -790,7 +687,7 @@ void TstFaultsStore::mainStoreLockedBriefly()
 {
     tried("Main store locked briefly while a new serial is entered");
     TestHome home;
-    QVERIFY(seedDevice(home, 0));
+    QVERIFY(seedDevice(home, Serial, 0));
     ScriptedHttpServer server;
     QVERIFY(server.start());
     LogCapture log;
@@ -821,7 +718,7 @@ void TstFaultsStore::deleteBlocked()
 {
     tried("Media store path is a folder, so the file cannot be removed");
     TestHome home;
-    QVERIFY(seedDevice(home, 1));
+    QVERIFY(seedDevice(home, Serial, 1));
     QVERIFY(QFile::remove(home.mediaStore()));
     QVERIFY(QDir().mkpath(home.mediaStore()));
     QVERIFY(writeFile(home.mediaStore() + "/inside.txt", "kept\n"));
@@ -857,7 +754,7 @@ void TstFaultsStore::mainStoreGone()
     server.addAnswer(answer(ScriptedHttpServer::response(200, activeRecord(16))));
     QVERIFY(server.start());
     TestHome home;
-    QVERIFY(seedDevice(home, 0));
+    QVERIFY(seedDevice(home, Serial, 0));
     LogCapture log;
     MainWindow w;
     w.show();
@@ -876,11 +773,7 @@ void TstFaultsStore::mainStoreGone()
 
 void TstFaultsStore::cleanupTestCase()
 {
-    QStringList faults(faultsTried().cbegin(), faultsTried().cend());
-    faults.sort();
-    for (const QString &fault : faults)
-        qInfo().noquote() << "fault:" << fault;
-    qInfo().noquote() << "faults tried:" << faults.size();
+    reportFaultsTried();
 }
 
 QTEST_MAIN(TstFaultsStore)

@@ -40,13 +40,8 @@ int receiverCount(QObject *object, const char *signal)
     return (object->*(&ReceiverCount::receivers))(signal);
 }
 
-// Pixmaps hold premultiplied pixels; compare pictures in that form.
-QImage pixels(const QImage &image)
-{
-    return image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
-}
-
-QWidget *widget(QWidget *w, const QString &name)
+// The one widget of that name below w; null when there is none or more.
+QWidget *uniqueWidget(QWidget *w, const QString &name)
 {
     const QList<QWidget *> found = w->findChildren<QWidget *>(name);
     return found.size() == 1 ? found.first() : nullptr;
@@ -207,7 +202,7 @@ void FormTest::widgetTree()
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
 
-    QWidget *it = widget(&w, QString::fromLatin1(QTest::currentDataTag()));
+    QWidget *it = uniqueWidget(&w, QString::fromLatin1(QTest::currentDataTag()));
     QVERIFY2(it, "missing or not unique");
     QCOMPARE(QString::fromLatin1(it->metaObject()->className()), className);
     QVERIFY(it->parentWidget());
@@ -235,29 +230,29 @@ void FormTest::creationAndStackingOrder()
             all << child->objectName();
     QCOMPARE(all.size(), 42);
     QCOMPARE(QSet<QString>(all.begin(), all.end()).size(), 42);
-    QCOMPARE(w.centralWidget(), widget(&w, "centralwidget"));
+    QCOMPARE(w.centralWidget(), uniqueWidget(&w, "centralwidget"));
     QVERIFY(!w.findChild<QMenuBar *>());
     QVERIFY(!w.findChild<QToolBar *>());
     QVERIFY(!w.findChild<QStatusBar *>());
 
     // Raised last means on top: the entry field over its caption box, the
     // confirmation over the delete button, the media panel over the text.
-    QCOMPARE(namedChildren(widget(&w, "frame_add_device")),
+    QCOMPARE(namedChildren(uniqueWidget(&w, "frame_add_device")),
              QStringList({"add_device_pushButton", "label_add_device", "add_device_plain",
                           "add_device_edit", "manual_pushButton"}));
-    QCOMPARE(namedChildren(widget(&w, "frame_device")),
+    QCOMPARE(namedChildren(uniqueWidget(&w, "frame_device")),
              QStringList({"label_device", "label_device_information", "delete_device_pushButton",
                           "delete_device_pushButton_again", "frame_media"}));
-    QCOMPARE(namedChildren(widget(&w, "frame_media")),
+    QCOMPARE(namedChildren(uniqueWidget(&w, "frame_media")),
              QStringList({"media1", "media2", "media3", "media_device_pushButton", "labeldevpath",
                           "sound_level", "labelsoundicon"}));
-    QCOMPARE(namedChildren(widget(&w, "frame_manual")),
+    QCOMPARE(namedChildren(uniqueWidget(&w, "frame_manual")),
              QStringList({"frame_model", "active_device_pushButton", "deviceName"}));
-    QCOMPARE(namedChildren(widget(&w, "frame_model")),
+    QCOMPARE(namedChildren(uniqueWidget(&w, "frame_model")),
              QStringList({"R1K08", "R2K07", "R3K08", "S2K08", "S3K16"}));
-    QCOMPARE(namedChildren(widget(&w, "frame")),
+    QCOMPARE(namedChildren(uniqueWidget(&w, "frame")),
              QStringList({"labelToast1", "labelToast2", "labelToast3", "labelToast4"}));
-    QCOMPARE(namedChildren(widget(&w, "centralwidget")),
+    QCOMPARE(namedChildren(uniqueWidget(&w, "centralwidget")),
              QStringList({"stackedWidget", "frameToast"}));
 }
 
@@ -269,7 +264,7 @@ void FormTest::pagesAndInitialState()
     QCOMPARE(stack->count(), 4);
     const QStringList pages = {"pageAddDevice", "pageDevice", "pageAny", "pageManual"};
     for (int i = 0; i < pages.size(); ++i) {
-        QCOMPARE(stack->indexOf(widget(&w, pages[i])), i);
+        QCOMPARE(stack->indexOf(uniqueWidget(&w, pages[i])), i);
         QCOMPARE(stack->widget(i)->objectName(), pages[i]);
     }
     QCOMPARE(stack->currentIndex(), 0);
@@ -278,7 +273,8 @@ void FormTest::pagesAndInitialState()
     QVERIFY(w.findChild<QCheckBox *>("media2")->isChecked());
     QVERIFY(!w.findChild<QCheckBox *>("media3")->isChecked());
 
-    const QList<QRadioButton *> models = widget(&w, "frame_model")->findChildren<QRadioButton *>();
+    const QList<QRadioButton *> models =
+        uniqueWidget(&w, "frame_model")->findChildren<QRadioButton *>();
     QCOMPARE(models.size(), 5);
     for (QRadioButton *model : models) {
         QVERIFY(model->autoExclusive());
@@ -301,7 +297,7 @@ void FormTest::pagesAndInitialState()
              Qt::Alignment(Qt::AlignCenter));
     QCOMPARE(w.findChild<QLineEdit *>("deviceName")->alignment(), Qt::Alignment(Qt::AlignCenter));
     for (const char *name : {"add_device_edit", "deviceName"})
-        QCOMPARE(widget(&w, name)->inputMethodHints(), Qt::ImhDigitsOnly | Qt::ImhMultiLine);
+        QCOMPARE(uniqueWidget(&w, name)->inputMethodHints(), Qt::ImhDigitsOnly | Qt::ImhMultiLine);
     for (const char *name : {"label_add_device", "label_device", "labelbot"})
         QCOMPARE(w.findChild<QLabel *>(name)->alignment(), Qt::Alignment(Qt::AlignCenter));
     QCOMPARE(w.findChild<QLabel *>("label_device_information")->alignment(),
@@ -353,14 +349,14 @@ void FormTest::fontsAndDirections()
         {"labelToast4", "", 8, QFont::Normal},
     };
     for (const Font &expected : fonts) {
-        const QFont font = widget(&w, expected.name)->font();
+        const QFont font = uniqueWidget(&w, expected.name)->font();
         if (*expected.family)
             QVERIFY2(font.families() == QStringList(expected.family), expected.name);
         if (expected.pointSize)
             QVERIFY2(font.pointSize() == expected.pointSize, expected.name);
         QVERIFY2(font.weight() == expected.weight, expected.name);
     }
-    QVERIFY(!widget(&w, "label_device_information")->font().kerning());
+    QVERIFY(!uniqueWidget(&w, "label_device_information")->font().kerning());
 
     QCOMPARE(w.layoutDirection(), Qt::RightToLeft);
     int leftToRight = 0;
@@ -516,7 +512,7 @@ void FormTest::wiringByName()
         {"sound_level", SIGNAL(valueChanged(int))},
     };
     for (const auto &[name, signal] : wiring)
-        QVERIFY2(receiverCount(widget(w.get(), name), signal) == 1, name);
+        QVERIFY2(receiverCount(uniqueWidget(w.get(), name), signal) == 1, name);
 }
 
 void FormTest::pictures_data()

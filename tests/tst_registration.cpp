@@ -2,7 +2,6 @@
 // the reference directory server answers over loopback, and the tests look at
 // the toast, the page, the SQLite files and the data root on disk.
 
-#include "activation/lookup.h"
 #include "support/testsupport.h"
 
 #include <QDir>
@@ -12,10 +11,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QNetworkAccessManager>
-#include <QPushButton>
 #include <QRadioButton>
 #include <QSignalSpy>
-#include <QStackedWidget>
 #include <QtTest>
 
 using namespace testing;
@@ -62,19 +59,6 @@ QString deviceRow(const QString &id, int lockers, int status)
 QString serialOnlyRow(const QString &id)
 {
     return QStringLiteral("1|%1|||0||||0").arg(id);
-}
-
-// Rows as "a|b|c" texts, which read well when a comparison fails.
-QStringList rows(const QString &file, const QString &sql)
-{
-    QStringList texts;
-    for (const QVariantList &row : queryRows(file, sql)) {
-        QStringList values;
-        for (const QVariant &value : row)
-            values.append(value.toString());
-        texts.append(values.join(QLatin1Char('|')));
-    }
-    return texts;
 }
 
 QStringList deviceRows(const TestHome &home)
@@ -137,67 +121,6 @@ QStringList expectedFolders(const QStringList &deviceFolders)
     folders.sort();
     return folders;
 }
-
-int page(MainWindow &w)
-{
-    return w.findChild<QStackedWidget *>("stackedWidget")->currentIndex();
-}
-
-template<typename Widget>
-Widget *widget(MainWindow &w, const char *name)
-{
-    Widget *found = w.findChild<Widget *>(QLatin1String(name));
-    if (!found)
-        qFatal("no widget %s", name);
-    return found;
-}
-
-void click(MainWindow &w, const char *button)
-{
-    QTest::mouseClick(widget<QAbstractButton>(w, button), Qt::LeftButton);
-}
-
-// Types the serial as the operator does and presses the add button.
-void submitSerial(MainWindow &w, const QString &serial)
-{
-    QLineEdit *edit = widget<QLineEdit>(w, "add_device_edit");
-    edit->clear();
-    QTest::keyClicks(edit, serial);
-    click(w, "add_device_pushButton");
-}
-
-bool startServer(DirectoryServer &server, const QTemporaryDir &dir, const QJsonArray &devices)
-{
-    const QString file = dir.filePath("catalogue.json");
-    return dir.isValid() && writeCatalogue(file, devices) && server.start(file);
-}
-
-// Points the window at an address for one scope.
-class ServerUrlOverride
-{
-public:
-    explicit ServerUrlOverride(const QString &url) { qputenv("QUORVIN_SERVER_URL", url.toUtf8()); }
-    ~ServerUrlOverride() { qunsetenv("QUORVIN_SERVER_URL"); }
-};
-
-QString closedServerUrl()
-{
-    return QStringLiteral("http://127.0.0.1:%1").arg(closedLoopbackPort());
-}
-
-class LookupTimeoutOverride
-{
-public:
-    explicit LookupTimeoutOverride(int ms) : m_old(activation::lookupTimeoutMs())
-    {
-        if (ms > 0)
-            activation::setLookupTimeoutMs(ms);
-    }
-    ~LookupTimeoutOverride() { activation::setLookupTimeoutMs(m_old); }
-
-private:
-    int m_old;
-};
 
 } // namespace
 
@@ -357,7 +280,7 @@ void TstRegistration::failedLookupKeepsStore()
     QTemporaryDir dir;
     const QString catalogue = dir.filePath("catalogue.json");
     QVERIFY(writeCatalogue(catalogue, devices));
-    DirectoryServerWithArguments server;
+    DirectoryServer server;
     if (serverListens)
         QVERIFY(server.start(catalogue, serverArguments));
     ServerUrlOverride url(serverListens ? server.baseUrl() : closedServerUrl());

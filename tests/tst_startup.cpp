@@ -16,7 +16,6 @@
 #include <QRandomGenerator>
 #include <QSlider>
 #include <QSqlDatabase>
-#include <QStackedWidget>
 #include <QtTest>
 
 #include <memory>
@@ -26,11 +25,6 @@ using namespace testing;
 namespace {
 
 const QString DevId = QStringLiteral("QV8B2024001");
-
-int pageOf(MainWindow &w)
-{
-    return w.findChild<QStackedWidget *>(QStringLiteral("stackedWidget"))->currentIndex();
-}
 
 // The first captured line that starts with the label, or -1.
 int indexOfLineStarting(const LogCapture &log, const QString &label)
@@ -134,7 +128,7 @@ void tst_Startup::mainStoreCannotBeOpened()
     MainWindow w;
 
     QCOMPARE(toastLabels(&w), QStringList({"", "", "", "Main Database Open Error!"}));
-    QCOMPARE(pageOf(w), 0);
+    QCOMPARE(page(w), 0);
     QVERIFY(indexOfLineStarting(log, QStringLiteral("Main DB open error:")) >= 0);
     // Start-up stops at the Main store: no Media store, no read, no creation.
     QCOMPARE(indexOfLineStarting(log, QStringLiteral("Media DB open error:")), -1);
@@ -143,8 +137,8 @@ void tst_Startup::mainStoreCannotBeOpened()
     QVERIFY(QFileInfo(blocker).isFile());
     QCOMPARE(fileBytes(blocker), before);
     QVERIFY(!QFileInfo::exists(home.mediaStore()));
-    QVERIFY(childNamed<QPushButton>(w, "add_device_pushButton")->isEnabled());
-    QVERIFY(childNamed<QLineEdit>(w, "add_device_edit")->text().isEmpty());
+    QVERIFY(widget<QPushButton>(w, "add_device_pushButton")->isEnabled());
+    QVERIFY(widget<QLineEdit>(w, "add_device_edit")->text().isEmpty());
 }
 
 void tst_Startup::firstRunCreatesTheStores()
@@ -158,8 +152,8 @@ void tst_Startup::firstRunCreatesTheStores()
     QVERIFY(QFileInfo(home.root() + QStringLiteral("Zelvatto/")).isDir());
     QCOMPARE(toastLabels(&w),
              QStringList({"", "", "", "Database Created! Insert printed serial number!"}));
-    QCOMPARE(pageOf(w), 0);
-    QVERIFY(childNamed<QPushButton>(w, "add_device_pushButton")->isEnabled());
+    QCOMPARE(page(w), 0);
+    QVERIFY(widget<QPushButton>(w, "add_device_pushButton")->isEnabled());
     QCOMPARE(log.indexOf(QStringLiteral("read main table success!")), -1);
     QCOMPARE(indexOfLineStarting(log, QStringLiteral("Create ")), -1);
 
@@ -199,8 +193,8 @@ void tst_Startup::deviceRowsWithoutIdOneCountAsFirstRun()
 
     QCOMPARE(toastLabels(&w),
              QStringList({"", "", "", "Database Created! Insert printed serial number!"}));
-    QCOMPARE(pageOf(w), 0);
-    QVERIFY(childNamed<QLineEdit>(w, "add_device_edit")->text().isEmpty());
+    QCOMPARE(page(w), 0);
+    QVERIFY(widget<QLineEdit>(w, "add_device_edit")->text().isEmpty());
     QCOMPARE(log.indexOf(QStringLiteral("read main table success!")), -1);
     QCOMPARE(queryRows(home.mainStore(), "SELECT id, dev_id FROM device_info ORDER BY row"),
              QList<QVariantList>({{0, "QV8B2024000"}, {2, "QV8B2024002"}}));
@@ -227,8 +221,8 @@ void tst_Startup::deviceInfoCannotBeCreated()
     MainWindow w;
 
     QCOMPARE(toastLabels(&w), QStringList({"", "", "", "Create deviceInfo error! Reinstall app!"}));
-    QCOMPARE(pageOf(w), 0);
-    QVERIFY(!childNamed<QPushButton>(w, "add_device_pushButton")->isEnabled());
+    QCOMPARE(page(w), 0);
+    QVERIFY(!widget<QPushButton>(w, "add_device_pushButton")->isEnabled());
     QVERIFY(indexOfLineStarting(log, QStringLiteral("Create device_info table error:")) >= 0);
     // The other tables are not attempted once device_info failed.
     QCOMPARE(indexOfLineStarting(log, QStringLiteral("Create device_setting table error:")), -1);
@@ -259,12 +253,12 @@ void tst_Startup::inactiveDevice()
     MainWindow w;
 
     QCOMPARE(toastLabels(&w), QStringList({"", "", "", "Device inactive!"}));
-    QCOMPARE(pageOf(w), 0);
-    QCOMPARE(childNamed<QLineEdit>(w, "add_device_edit")->text(), DevId);
-    QVERIFY(childNamed<QPushButton>(w, "add_device_pushButton")->isEnabled());
+    QCOMPARE(page(w), 0);
+    QCOMPARE(widget<QLineEdit>(w, "add_device_edit")->text(), DevId);
+    QVERIFY(widget<QPushButton>(w, "add_device_pushButton")->isEnabled());
     QVERIFY(log.indexOf(QStringLiteral("read main table success!")) >= 0);
     QCOMPARE(log.indexOf(QStringLiteral("read media success!")), -1);
-    QVERIFY(childNamed<QLabel>(w, "labeldevpath")->text().isEmpty());
+    QVERIFY(widget<QLabel>(w, "labeldevpath")->text().isEmpty());
     QVERIFY(boxChecked(w, "media1"));
     QVERIFY(!boxChecked(w, "media3"));
 }
@@ -308,19 +302,19 @@ void tst_Startup::activeDeviceWithMedia()
     MainWindow w;
 
     QCOMPARE(toastLabels(&w), QStringList({"", "", "Device is active!", "Media data read ok"}));
-    QCOMPARE(pageOf(w), 1);
+    QCOMPARE(page(w), 1);
     const int mainRead = log.indexOf(QStringLiteral("read main table success!"));
     QVERIFY(mainRead >= 0);
     QVERIFY(log.indexOf(QStringLiteral("read media success!")) > mainRead);
 
-    QCOMPARE(childNamed<QLabel>(w, "labeldevpath")->text(), DevId);
+    QCOMPARE(widget<QLabel>(w, "labeldevpath")->text(), DevId);
     QCOMPARE(boxChecked(w, "media1"), media1);
     QCOMPARE(boxChecked(w, "media2"), media2);
     QCOMPARE(boxChecked(w, "media3"), media3);
-    QCOMPARE(childNamed<QSlider>(w, "sound_level")->value(), level);
+    QCOMPARE(widget<QSlider>(w, "sound_level")->value(), level);
     QVERIFY(soundIconIs(w, gui::SoundPicture(icon)));
 
-    const QString text = childNamed<QLabel>(w, "label_device_information")->text();
+    const QString text = widget<QLabel>(w, "label_device_information")->text();
     QVERIFY2(text.contains("Device ID: QV8B2024001\nName: Brisa\nModel: QV8\nLockers: 8\n"),
              qPrintable(text));
     QVERIFY2(text.endsWith("Status: Active"), qPrintable(text));
@@ -335,14 +329,14 @@ void tst_Startup::activeDeviceWithoutMedia()
     MainWindow w;
 
     QCOMPARE(toastLabels(&w), QStringList({"", "", "Device is active!", "Media data not set"}));
-    QCOMPARE(pageOf(w), 1);
+    QCOMPARE(page(w), 1);
     QVERIFY(log.indexOf(QStringLiteral("read main table success!")) >= 0);
     QCOMPARE(log.indexOf(QStringLiteral("read media success!")), -1);
     QVERIFY(boxChecked(w, "media1"));
     QVERIFY(boxChecked(w, "media2"));
     QVERIFY(!boxChecked(w, "media3"));
-    QVERIFY(childNamed<QLabel>(w, "labeldevpath")->text().isEmpty());
-    QVERIFY(childNamed<QLabel>(w, "label_device_information")->text().contains("Name: Brisa"));
+    QVERIFY(widget<QLabel>(w, "labeldevpath")->text().isEmpty());
+    QVERIFY(widget<QLabel>(w, "label_device_information")->text().contains("Name: Brisa"));
     // Start-up does not create the media table.
     QCOMPARE(tableNames(home.mediaStore()), QStringList());
 }
@@ -357,7 +351,7 @@ void tst_Startup::mediaStoreCannotBeOpened()
     MainWindow w;
 
     QCOMPARE(toastLabels(&w), QStringList({"", "", "Device is active!", "Media data not set"}));
-    QCOMPARE(pageOf(w), 1);
+    QCOMPARE(page(w), 1);
     const int mediaError = indexOfLineStarting(log, QStringLiteral("Media DB open error:"));
     QVERIFY(mediaError >= 0);
     QVERIFY(mediaError < log.indexOf(QStringLiteral("read main table success!")));
@@ -378,7 +372,7 @@ void tst_Startup::restartFindsDataUnchanged()
     QCOMPARE(mediaRows.size(), 1);
 
     auto first = std::make_unique<MainWindow>();
-    QCOMPARE(pageOf(*first), 1);
+    QCOMPARE(page(*first), 1);
     first.reset();
     // The destructor closes both stores.
     QVERIFY(!QSqlDatabase::database(QStringLiteral("qt_sql_default_connection"), false).isOpen());
@@ -388,12 +382,12 @@ void tst_Startup::restartFindsDataUnchanged()
 
     MainWindow second;
     QCOMPARE(toastLabels(&second).mid(2), QStringList({"Device is active!", "Media data read ok"}));
-    QCOMPARE(pageOf(second), 1);
-    QCOMPARE(childNamed<QLabel>(second, "labeldevpath")->text(), DevId);
+    QCOMPARE(page(second), 1);
+    QCOMPARE(widget<QLabel>(second, "labeldevpath")->text(), DevId);
     QVERIFY(!boxChecked(second, "media1"));
     QVERIFY(boxChecked(second, "media2"));
     QVERIFY(boxChecked(second, "media3"));
-    QCOMPARE(childNamed<QSlider>(second, "sound_level")->value(), 20);
+    QCOMPARE(widget<QSlider>(second, "sound_level")->value(), 20);
     QCOMPARE(queryRows(home.mainStore(), deviceSql), deviceRows);
     QCOMPARE(queryRows(home.mediaStore(), mediaSql), mediaRows);
 }

@@ -8,10 +8,8 @@
 
 #include <QCheckBox>
 #include <QLabel>
-#include <QPushButton>
 #include <QSignalSpy>
 #include <QSlider>
-#include <QStackedWidget>
 #include <QtTest>
 
 #include <memory>
@@ -70,12 +68,12 @@ QList<QVariantList> mediaRows(const TestHome &home)
 
 void pressMediaSave(MainWindow &w)
 {
-    QTest::mouseClick(childNamed<QPushButton>(w, "media_device_pushButton"), Qt::LeftButton);
+    click(w, "media_device_pushButton");
 }
 
 QSlider *slider(MainWindow &w)
 {
-    return childNamed<QSlider>(w, "sound_level");
+    return widget<QSlider>(w, "sound_level");
 }
 
 } // namespace
@@ -490,7 +488,7 @@ void tst_Store::mediaInsertThenUpdate()
     pressMediaSave(w);
     QCOMPARE(mediaRows(home), QList<QVariantList>({{1, Serial, 1, 1, 0, 50}}));
     QCOMPARE(toastLabels(&w), QStringList({"", "", "", "Insert media data ok"}));
-    QCOMPARE(childNamed<QLabel>(w, "labeldevpath")->text(), Serial);
+    QCOMPARE(widget<QLabel>(w, "labeldevpath")->text(), Serial);
     QVERIFY(boxChecked(w, "media1"));
     QVERIFY(boxChecked(w, "media2"));
     QVERIFY(!boxChecked(w, "media3"));
@@ -499,7 +497,7 @@ void tst_Store::mediaInsertThenUpdate()
              QStringList{"path_public_enable: 1 | path_private_enable: 1 | path_local_enable: 0 | "
                          "soundEnableLevel: 50 | dev_id: \"QV8B2024001\""});
 
-    childNamed<QCheckBox>(w, "media1")->setChecked(false);
+    widget<QCheckBox>(w, "media1")->setChecked(false);
     slider(w)->setValue(20);
     pressMediaSave(w);
     QCOMPARE(mediaRows(home), QList<QVariantList>({{1, Serial, 0, 1, 0, 20}}));
@@ -522,7 +520,7 @@ void tst_Store::mediaInsertBesideOtherRow()
     QCOMPARE(mediaRows(home),
              QList<QVariantList>({{2, "OTHER", 0, 0, 1, 10}, {1, "UNKNOWNID", 1, 1, 0, 50}}));
     QCOMPARE(toastLabels(&w).last(), QStringLiteral("Insert media data ok"));
-    QCOMPARE(childNamed<QLabel>(w, "labeldevpath")->text(), QStringLiteral("UNKNOWNID"));
+    QCOMPARE(widget<QLabel>(w, "labeldevpath")->text(), QStringLiteral("UNKNOWNID"));
 }
 
 void tst_Store::mediaReadSetsSliderWithoutSignal()
@@ -545,7 +543,7 @@ void tst_Store::mediaReadSetsSliderWithoutSignal()
     // The read leaves the boxes and the label to its callers.
     QVERIFY(boxChecked(w, "media1"));
     QVERIFY(!boxChecked(w, "media3"));
-    QVERIFY(childNamed<QLabel>(w, "labeldevpath")->text().isEmpty());
+    QVERIFY(widget<QLabel>(w, "labeldevpath")->text().isEmpty());
 
     // A slider that was blocked before stays blocked.
     slider(w)->blockSignals(true);
@@ -592,7 +590,7 @@ void tst_Store::mediaSaveFailure()
     else
         QVERIFY(execSql(home.mediaStore(), QString::fromLatin1(store::CreateMediaSql)));
     QVERIFY(execSql(home.mediaStore(), trigger));
-    childNamed<QCheckBox>(w, "media1")->setChecked(!media1);
+    widget<QCheckBox>(w, "media1")->setChecked(!media1);
     slider(w)->setValue(20);
     clearToast(w);
 
@@ -609,8 +607,8 @@ void tst_Store::mediaSurvivesRestart()
     auto first = std::make_unique<MainWindow>();
     QVERIFY(callBool(first.get(), "deviceInfoAddTable", Serial));
     QVERIFY(setLockerCount(*first, 8)); // status 1: the next start shows the device page
-    childNamed<QCheckBox>(*first, "media1")->setChecked(false);
-    childNamed<QCheckBox>(*first, "media3")->setChecked(true);
+    widget<QCheckBox>(*first, "media1")->setChecked(false);
+    widget<QCheckBox>(*first, "media3")->setChecked(true);
     slider(*first)->setValue(0);
     pressMediaSave(*first);
     QCOMPARE(toastLabels(first.get()).last(), QStringLiteral("Insert media data ok"));
@@ -618,8 +616,8 @@ void tst_Store::mediaSurvivesRestart()
 
     MainWindow second;
     QCOMPARE(toastLabels(&second).mid(2), QStringList({"Device is active!", "Media data read ok"}));
-    QCOMPARE(second.findChild<QStackedWidget *>("stackedWidget")->currentIndex(), 1);
-    QCOMPARE(childNamed<QLabel>(second, "labeldevpath")->text(), Serial);
+    QCOMPARE(page(second), 1);
+    QCOMPARE(widget<QLabel>(second, "labeldevpath")->text(), Serial);
     QVERIFY(!boxChecked(second, "media1"));
     QVERIFY(boxChecked(second, "media2"));
     QVERIFY(boxChecked(second, "media3"));

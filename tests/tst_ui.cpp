@@ -27,19 +27,14 @@ namespace {
 
 const QString FirstRunToast = QStringLiteral("Database Created! Insert printed serial number!");
 
-QImage premultiplied(const QImage &image)
-{
-    return image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
-}
-
 QImage soundIcon(MainWindow &w)
 {
-    return premultiplied(w.findChild<QLabel *>("labelsoundicon")->pixmap().toImage());
+    return pixels(w.findChild<QLabel *>("labelsoundicon")->pixmap().toImage());
 }
 
 QImage soundPicture(gui::SoundPicture picture)
 {
-    return premultiplied(QImage(gui::soundPicturePath(picture)));
+    return pixels(QImage(gui::soundPicturePath(picture)));
 }
 
 // Main store as a first run leaves it, plus the device row; the values are
@@ -260,7 +255,7 @@ void UiTest::devicePageShowsStoredDevice()
     MainWindow w;
     QVERIFY(shown(w));
 
-    QCOMPARE(w.findChild<QStackedWidget *>("stackedWidget")->currentIndex(), 1);
+    QCOMPARE(page(w), 1);
     QCOMPARE(toastLabels(&w).mid(2), QStringList({"Device is active!", "Media data not set"}));
     auto *information = w.findChild<QLabel *>("label_device_information");
     QCOMPARE(information->text(), "Device ID: QV8D2024003\nName: <b>Lobby</b>\nModel: Dorne\n"
@@ -282,25 +277,22 @@ void UiTest::buttonsRunTheirHandlersOnce()
     MainWindow w;
     QVERIFY(shown(w));
     auto *stack = w.findChild<QStackedWidget *>("stackedWidget");
-    const auto click = [&](const char *name) {
-        QTest::mouseClick(w.findChild<QPushButton *>(name), Qt::LeftButton);
-    };
     QCOMPARE(toastLabels(&w).last(), QStringLiteral("Device inactive!"));
 
     w.findChild<QLineEdit *>("add_device_edit")->setText("1234");
-    click("add_device_pushButton");
+    click(w, "add_device_pushButton");
     QCOMPARE(toastLabels(&w), QStringList({"", "", "Device inactive!", "Id bad format inserted!"}));
 
-    click("manual_pushButton");
+    click(w, "manual_pushButton");
     QCOMPARE(stack->currentIndex(), 3);
 
     QTest::keyClicks(w.findChild<QLineEdit *>("deviceName"), "Lobby");
-    click("active_device_pushButton");
+    click(w, "active_device_pushButton");
     QCOMPARE(stack->currentIndex(), 1);
     QCOMPARE(toastLabels(&w), QStringList({"Device inactive!", "Id bad format inserted!",
                                            "Locker db create! OK", "Lockers insert! OK"}));
 
-    click("media_device_pushButton");
+    click(w, "media_device_pushButton");
     QCOMPARE(toastLabels(&w).mid(2), QStringList({"Lockers insert! OK", "Insert media data ok"}));
 
     auto *slider = w.findChild<QSlider *>("sound_level");
@@ -312,11 +304,11 @@ void UiTest::buttonsRunTheirHandlersOnce()
     auto *remove = w.findChild<QPushButton *>("delete_device_pushButton");
     auto *confirm = w.findChild<QPushButton *>("delete_device_pushButton_again");
     QVERIFY(remove->isVisible() && !confirm->isVisible());
-    click("delete_device_pushButton");
+    click(w, "delete_device_pushButton");
     QVERIFY(!remove->isVisible() && confirm->isVisible());
     QCOMPARE(toastLabels(&w).last(), QStringLiteral("Insert media data ok"));
 
-    click("delete_device_pushButton_again");
+    click(w, "delete_device_pushButton_again");
     QCOMPARE(stack->currentIndex(), 2);
     QCOMPARE(toastLabels(&w).mid(2),
              QStringList({"Insert media data ok", "All data deleted! restart app"}));
@@ -360,7 +352,7 @@ void UiTest::deletePairDeletesOnlyOnConfirmation()
     w.reset();
     MainWindow next;
     QCOMPARE(toastLabels(&next).last(), FirstRunToast);
-    QCOMPARE(next.findChild<QStackedWidget *>("stackedWidget")->currentIndex(), 0);
+    QCOMPARE(page(next), 0);
     QVERIFY(QFile::exists(home.mainStore()));
 }
 
@@ -378,16 +370,16 @@ void UiTest::deleteThatFailsIsReported()
     MainWindow w;
     QVERIFY(shown(w));
     QVERIFY(log.contains("Media DB open error:"));
-    QCOMPARE(w.findChild<QStackedWidget *>("stackedWidget")->currentIndex(), 1);
+    QCOMPARE(page(w), 1);
 
-    QTest::mouseClick(w.findChild<QPushButton *>("delete_device_pushButton"), Qt::LeftButton);
-    QTest::mouseClick(w.findChild<QPushButton *>("delete_device_pushButton_again"), Qt::LeftButton);
+    click(w, "delete_device_pushButton");
+    click(w, "delete_device_pushButton_again");
     QCOMPARE(toastLabels(&w).last(),
              QStringLiteral("Data could not be deleted! Close other programs and try again"));
     QVERIFY(!toastLabels(&w).contains("All data deleted! restart app"));
     QVERIFY(!QFile::exists(home.mainStore()));
     QVERIFY(QFileInfo(home.mediaStore()).isDir());
-    QCOMPARE(w.findChild<QStackedWidget *>("stackedWidget")->currentIndex(), 2);
+    QCOMPARE(page(w), 2);
 }
 
 void UiTest::screenshots()
@@ -410,7 +402,7 @@ void UiTest::screenshots()
         TestHome home;
         MainWindow w;
         QVERIFY(shown(w));
-        QCOMPARE(w.findChild<QStackedWidget *>("stackedWidget")->currentIndex(), 0);
+        QCOMPARE(page(w), 0);
         save(w, "add-device.png");
     }
     {
@@ -419,7 +411,7 @@ void UiTest::screenshots()
                                   "'12 Quay Street', 'Front entrance', 1"));
         MainWindow w;
         QVERIFY(shown(w));
-        QCOMPARE(w.findChild<QStackedWidget *>("stackedWidget")->currentIndex(), 1);
+        QCOMPARE(page(w), 1);
         save(w, "device.png");
     }
 }

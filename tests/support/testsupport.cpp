@@ -238,11 +238,12 @@ DirectoryServer::~DirectoryServer()
     qunsetenv("QUORVIN_SERVER_URL");
 }
 
-bool DirectoryServer::start(const QString &catalogueFile)
+bool DirectoryServer::start(const QString &catalogueFile, const QStringList &arguments)
 {
     QStringList args{QStringLiteral("--port"), QStringLiteral("0")};
     if (!catalogueFile.isEmpty())
         args << QStringLiteral("--catalogue") << catalogueFile;
+    args << arguments;
     m_process.setProcessChannelMode(QProcess::SeparateChannels);
     m_process.start(QStringLiteral(DIRECTORY_SERVER_PATH), args);
     if (!m_process.waitForStarted(5000))
@@ -266,36 +267,6 @@ bool DirectoryServer::start(const QString &catalogueFile)
 #include <QTcpServer>
 
 namespace testing {
-
-DirectoryServerWithArguments::~DirectoryServerWithArguments()
-{
-    if (m_process.state() != QProcess::NotRunning) {
-        m_process.kill();
-        m_process.waitForFinished(5000);
-    }
-    qunsetenv("QUORVIN_SERVER_URL");
-}
-
-bool DirectoryServerWithArguments::start(const QString &catalogueFile, const QStringList &arguments)
-{
-    QStringList args{QStringLiteral("--port"), QStringLiteral("0")};
-    if (!catalogueFile.isEmpty())
-        args << QStringLiteral("--catalogue") << catalogueFile;
-    args << arguments;
-    m_process.setProcessChannelMode(QProcess::SeparateChannels);
-    m_process.start(QStringLiteral(DIRECTORY_SERVER_PATH), args);
-    if (!m_process.waitForStarted(5000))
-        return false;
-    while (!m_process.canReadLine()) {
-        if (!m_process.waitForReadyRead(5000))
-            return false;
-    }
-    m_url = QString::fromUtf8(m_process.readLine()).trimmed();
-    if (!m_url.startsWith(QLatin1String("http://")))
-        return false;
-    qputenv("QUORVIN_SERVER_URL", m_url.toUtf8());
-    return true;
-}
 
 bool writeCatalogue(const QString &file, const QJsonArray &devices)
 {
@@ -448,17 +419,18 @@ QStringList entriesOutside(const QStringList &listing, const QString &prefix)
 
 #include <QCheckBox>
 #include <QPixmap>
+#include <QSet>
 
 namespace testing {
 
 bool boxChecked(MainWindow &w, const char *checkBoxName)
 {
-    return childNamed<QCheckBox>(w, checkBoxName)->isChecked();
+    return widget<QCheckBox>(w, checkBoxName)->isChecked();
 }
 
 bool soundIconIs(MainWindow &w, gui::SoundPicture picture)
 {
-    return childNamed<QLabel>(w, "labelsoundicon")->pixmap().toImage()
+    return widget<QLabel>(w, "labelsoundicon")->pixmap().toImage()
         == QPixmap(gui::soundPicturePath(picture)).toImage();
 }
 
@@ -474,6 +446,154 @@ QStringList linesStartingWith(const LogCapture &log, const QString &prefix)
         if (line.startsWith(prefix))
             found.append(line);
     return found;
+}
+
+} // namespace testing
+
+#include "activation/lookup.h"
+#include "store/schema.h"
+
+#include <QAbstractButton>
+#include <QLineEdit>
+#include <QStackedWidget>
+#include <QTest>
+
+namespace testing {
+
+int page(MainWindow &w)
+{
+    return widget<QStackedWidget>(w, "stackedWidget")->currentIndex();
+}
+
+QString lastToast(MainWindow &w)
+{
+    return toastLabels(&w).constLast();
+}
+
+void click(MainWindow &w, const char *button)
+{
+    QTest::mouseClick(widget<QAbstractButton>(w, button), Qt::LeftButton);
+}
+
+void submitSerial(MainWindow &w, const QString &serial)
+{
+    QLineEdit *edit = widget<QLineEdit>(w, "add_device_edit");
+    edit->clear();
+    QTest::keyClicks(edit, serial);
+    click(w, "add_device_pushButton");
+}
+
+QStringList rows(const QString &file, const QString &sql)
+{
+    QStringList texts;
+    for (const QVariantList &row : queryRows(file, sql)) {
+        QStringList values;
+        for (const QVariant &value : row)
+            values.append(value.toString());
+        texts.append(values.join(QLatin1Char('|')));
+    }
+    return texts;
+}
+
+QImage pixels(const QImage &image)
+{
+    return image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+}
+
+bool startServer(DirectoryServer &server, const QTemporaryDir &dir, const QJsonArray &devices)
+{
+    const QString file = dir.filePath(QStringLiteral("catalogue.json"));
+    return dir.isValid() && writeCatalogue(file, devices) && server.start(file);
+}
+
+ServerUrlOverride::ServerUrlOverride(const QString &url)
+{
+    qputenv("QUORVIN_SERVER_URL", url.toUtf8());
+}
+
+ServerUrlOverride::~ServerUrlOverride()
+{
+    qunsetenv("QUORVIN_SERVER_URL");
+}
+
+QString closedServerUrl()
+{
+    return QStringLiteral("http://127.0.0.1:%1").arg(closedLoopbackPort());
+}
+
+LookupTimeoutOverride::LookupTimeoutOverride(int ms) : m_old(activation::lookupTimeoutMs())
+{
+    if (ms > 0)
+        activation::setLookupTimeoutMs(ms);
+}
+
+LookupTimeoutOverride::~LookupTimeoutOverride()
+{
+    activation::setLookupTimeoutMs(m_old);
+}
+
+bool seedDevice(const TestHome &home, const QString &serial, int status, bool withLockers)
+{
+    {
+        MainWindow firstRun; // creates the tables, as on the first start
+    }
+    bool ok =
+        execSql(home.mainStore(),
+                QStringLiteral("INSERT INTO device_info (id, dev_id, dev_name, dev_model, "
+                               "dev_lockers, dev_location, dev_address, dev_description, "
+                               "dev_status) VALUES (1, '%1', 'Brisa Hall', 'Brisa', 8, 'Hall 3', "
+                               "'Main St 1', 'Near the door', %2)")
+                    .arg(serial)
+                    .arg(status))
+        && execSql(home.mainStore(),
+                   "INSERT INTO device_setting (id, timer1On, timer2On, timer3On, timer4On, "
+                   "timer1Off, timer2Off, timer3Off, timer4Off, wifi_ssid, wifi_pass, cam1ip, "
+                   "cam2ip, cam1enable, cam2enable, dev_timer_system) VALUES (1, '08:30', "
+                   "'16:00', '24:60', '24:60', '13:00', '21:30', '24:60', '24:60', 'Quorvin', "
+                   "'47193025', '', '', 1, 0, '06:00-22:00')");
+    for (int id = 1; ok && withLockers && id <= 8; ++id)
+        ok = execSql(home.mainStore(),
+                     QStringLiteral("INSERT INTO lockers (locker_id, locker_mobile, "
+                                    "locker_password, locker_icon, locker_nfc, locker_finger, "
+                                    "locker_timestart, locker_timechange, locker_startmode, "
+                                    "locker_endmode, locker_status) VALUES (%1, '091200000%1', "
+                                    "'', 0, '', 0, '', '', '', '', 1)")
+                         .arg(id));
+    return ok && execSql(home.mediaStore(), QString::fromLatin1(store::CreateMediaSql))
+           && execSql(home.mediaStore(),
+                      "INSERT INTO media (id, dev_id, path_public_enable, path_private_enable, "
+                      "path_local_enable, sound_enable_level) VALUES (1, '"
+                          + serial + "', 1, 0, 1, 30)");
+}
+
+ScriptedHttpServer::Answer answer(const QByteArray &bytes, bool hold)
+{
+    ScriptedHttpServer::Answer a;
+    a.bytes = bytes;
+    a.hold = hold;
+    return a;
+}
+
+namespace {
+QSet<QString> &faultsTried()
+{
+    static QSet<QString> faults;
+    return faults;
+}
+} // namespace
+
+void tried(const QString &fault)
+{
+    faultsTried().insert(fault);
+}
+
+void reportFaultsTried()
+{
+    QStringList faults(faultsTried().cbegin(), faultsTried().cend());
+    faults.sort();
+    for (const QString &fault : faults)
+        qInfo().noquote() << "fault:" << fault;
+    qInfo().noquote() << "faults tried:" << faults.size();
 }
 
 } // namespace testing

@@ -76,7 +76,10 @@ public:
     DirectoryServer &operator=(const DirectoryServer &) = delete;
 
     // Starts the server on a free port; an empty catalogue means the sample.
-    bool start(const QString &catalogueFile = QString());
+    // Further command-line arguments (such as {"--access", "Other"}) are
+    // passed on as they are.
+    bool start(const QString &catalogueFile = QString(),
+               const QStringList &arguments = QStringList());
     QString baseUrl() const { return m_url; }
 
 private:
@@ -89,25 +92,6 @@ private:
 class QJsonArray;
 
 namespace testing {
-
-// The directory server started with further command-line arguments (such as
-// {"--access", "Other"}); like DirectoryServer it points QUORVIN_SERVER_URL at
-// itself while it runs.
-class DirectoryServerWithArguments
-{
-public:
-    DirectoryServerWithArguments() = default;
-    ~DirectoryServerWithArguments();
-    DirectoryServerWithArguments(const DirectoryServerWithArguments &) = delete;
-    DirectoryServerWithArguments &operator=(const DirectoryServerWithArguments &) = delete;
-
-    bool start(const QString &catalogueFile, const QStringList &arguments);
-    QString baseUrl() const { return m_url; }
-
-private:
-    QProcess m_process;
-    QString m_url;
-};
 
 // Writes a directory server catalogue {"devices": [...]} to file.
 bool writeCatalogue(const QString &file, const QJsonArray &devices);
@@ -195,7 +179,7 @@ namespace testing {
 // The window's child with that object name. Ends the test program when the
 // form has none, so that a renamed widget cannot pass unnoticed.
 template<typename T>
-T *childNamed(MainWindow &w, const char *name)
+T *widget(MainWindow &w, const char *name)
 {
     T *child = w.findChild<T *>(QLatin1String(name));
     if (!child)
@@ -214,5 +198,75 @@ void clearToast(MainWindow &w);
 
 // The captured lines that begin with prefix, in the order they were written.
 QStringList linesStartingWith(const LogCapture &log, const QString &prefix);
+
+} // namespace testing
+
+#include <QImage>
+
+namespace testing {
+
+// The index of the page stackedWidget shows.
+int page(MainWindow &w);
+
+// The newest toast line (labelToast4).
+QString lastToast(MainWindow &w);
+
+// Presses the named button with a real mouse click, as the operator does.
+void click(MainWindow &w, const char *button);
+
+// Types the serial into add_device_edit as the operator does and clicks the
+// add button.
+void submitSerial(MainWindow &w, const QString &serial);
+
+// queryRows with each row as one "a|b|c" text, which reads well when a
+// comparison fails.
+QStringList rows(const QString &file, const QString &sql);
+
+// Pixmaps hold premultiplied pixels; compare pictures in that form.
+QImage pixels(const QImage &image);
+
+// Writes the devices as dir/catalogue.json and starts the server on it.
+bool startServer(DirectoryServer &server, const QTemporaryDir &dir, const QJsonArray &devices);
+
+// Points the window at an address for one scope.
+class ServerUrlOverride
+{
+public:
+    explicit ServerUrlOverride(const QString &url);
+    ~ServerUrlOverride();
+    ServerUrlOverride(const ServerUrlOverride &) = delete;
+    ServerUrlOverride &operator=(const ServerUrlOverride &) = delete;
+};
+
+// An address on loopback where nothing listens.
+QString closedServerUrl();
+
+// Sets the lookup time-out for one scope; 0 or less keeps the current one.
+class LookupTimeoutOverride
+{
+public:
+    explicit LookupTimeoutOverride(int ms);
+    ~LookupTimeoutOverride();
+    LookupTimeoutOverride(const LookupTimeoutOverride &) = delete;
+    LookupTimeoutOverride &operator=(const LookupTimeoutOverride &) = delete;
+
+private:
+    int m_old;
+};
+
+// A store as a first run makes it, then the rows a registration leaves: the
+// device with that serial and status, its eight lockers (each with a mobile
+// number) unless withLockers is false, the settings row, and saved media
+// settings.
+bool seedDevice(const TestHome &home, const QString &serial, int status, bool withLockers = true);
+
+// A scripted answer of these bytes, held for release() when hold is set.
+ScriptedHttpServer::Answer answer(const QByteArray &bytes, bool hold = false);
+
+// Notes one distinct bad input or fault the program was exposed to.
+void tried(const QString &fault);
+
+// Prints the faults noted by tried(), sorted, and how many there were.
+void reportFaultsTried();
 
 } // namespace testing
