@@ -1,0 +1,165 @@
+#include "support/testsupport.h"
+
+#include "app/supportlog.h"
+#include "ui/fonts.h"
+
+#include <QFile>
+#include <QFont>
+#include <QFontDatabase>
+#include <QFontInfo>
+#include <QtTest>
+
+using namespace testing;
+
+namespace {
+QStringList fileLines(const QString &path)
+{
+    QStringList lines = QString::fromUtf8(fileBytes(path)).split(QLatin1Char('\n'));
+    if (!lines.isEmpty() && lines.constLast().isEmpty())
+        lines.removeLast();
+    return lines;
+}
+
+// The message part of a log file line, after its time stamp.
+QStringList messages(const QStringList &lines)
+{
+    QStringList texts;
+    for (const QString &line : lines)
+        texts.append(line.section(QLatin1Char(' '), 1));
+    return texts;
+}
+
+// Installs the support log for one scope.
+class SupportLog
+{
+public:
+    SupportLog(const QString &path, qint64 maxBytes) { supportlog::install(path, maxBytes); }
+    ~SupportLog() { supportlog::uninstall(); }
+};
+} // namespace
+
+class SupportLogTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void linesGoToFileAndOutput();
+    void rotatesWithOnePredecessor();
+    void unwritableFileIsSkipped();
+    void windowLogHoldsNoClearPassword();
+    void missingFamiliesMapToLookAlikes();
+};
+
+void SupportLogTest::linesGoToFileAndOutput()
+{
+    TestHome home;
+    QVERIFY(QDir().mkpath(home.root()));
+    const QString path = supportlog::filePathUnder(home.root());
+    QCOMPARE(path, home.root() + "quorvin-settings.log");
+    LogCapture output;
+    {
+        SupportLog log(path, supportlog::DefaultMaxBytes);
+        QMessageLogger().debug() << "Insert error:" << QStringLiteral("no such table");
+        qDebug() << "second" << 2;
+    }
+    const QStringList lines = fileLines(path);
+    QCOMPARE(messages(lines),
+             (QStringList{"Insert error: \"no such table\"", "second 2"}));
+    // Each line starts with its time, so support can put it beside other logs.
+    for (const QString &line : lines)
+        QVERIFY2(QDateTime::fromString(line.section(' ', 0, 0), Qt::ISODateWithMs).isValid(),
+                 qPrintable(line));
+    // The usual output still gets every line.
+    QVERIFY(output.indexOf("Insert error: \"no such table\"") >= 0);
+    QVERIFY(output.indexOf("second 2") >= 0);
+}
+
+void SupportLogTest::rotatesWithOnePredecessor()
+{
+    TestHome home;
+    QVERIFY(QDir().mkpath(home.root()));
+    const QString path = supportlog::filePathUnder(home.root());
+    const qint64 cap = 400;
+    LogCapture output;
+    {
+        SupportLog log(path, cap);
+        for (int i = 1; i <= 40; ++i)
+            qDebug().noquote() << QStringLiteral("line %1").arg(i, 2, 10, QLatin1Char('0'));
+    }
+    const QStringList current = messages(fileLines(path));
+    const QStringList previous = messages(fileLines(path + ".1"));
+    QVERIFY(QFile(path).size() <= cap);
+    QVERIFY(QFile(path + ".1").size() <= cap);
+    QVERIFY(!QFile::exists(path + ".2"));
+    QVERIFY(!current.isEmpty());
+    QVERIFY(!previous.isEmpty());
+    // The newest line is last in the current file, and the predecessor ends
+    // right where the current file begins: nothing in between is lost.
+    QCOMPARE(current.constLast(), QStringLiteral("line 40"));
+    const int firstCurrent = current.constFirst().mid(5).toInt();
+    QCOMPARE(previous.constLast().mid(5).toInt(), firstCurrent - 1);
+    QCOMPARE(previous.size() + current.size(),
+             current.constLast().mid(5).toInt() - previous.constFirst().mid(5).toInt() + 1);
+}
+
+void SupportLogTest::unwritableFileIsSkipped()
+{
+    TestHome home;
+    // The log's folder is a plain file, so the log cannot be opened (also as root).
+    QFile blocker(home.home() + "/QUORVIN");
+    QVERIFY(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    const QString path = supportlog::filePathUnder(home.root());
+    LogCapture output;
+    {
+        SupportLog log(path, supportlog::DefaultMaxBytes);
+        qDebug() << "while blocked";
+        QVERIFY(output.indexOf("while blocked") >= 0);
+        QVERIFY(!QFile::exists(path));
+
+        // Once the folder is there, the next line lands in the file.
+        QVERIFY(QFile::remove(blocker.fileName()));
+        QVERIFY(QDir().mkpath(home.root()));
+        qDebug() << "after";
+    }
+    QCOMPARE(messages(fileLines(path)), QStringList{"after"});
+}
+
+void SupportLogTest::windowLogHoldsNoClearPassword()
+{
+    TestHome home;
+    QVERIFY(QDir().mkpath(home.root()));
+    const QString path = supportlog::filePathUnder(home.root());
+    LogCapture output;
+    {
+        SupportLog log(path, supportlog::DefaultMaxBytes);
+        MainWindow w;
+        QVERIFY(callBool(&w, "deviceSettingAddTable"));
+        QCOMPARE(callInt(&w, "deviceSettingReadTable"), 1);
+    }
+    const QByteArray written = fileBytes(path);
+    QVERIFY(written.contains("| dev_wifi_pass: \"********\" |"));
+    QVERIFY(!written.contains("47193025"));
+}
+
+void SupportLogTest::missingFamiliesMapToLookAlikes()
+{
+    const QStringList installed = QFontDatabase::families();
+    gui::substituteMissingFonts();
+    for (const auto &[family, lookAlikes] : gui::fontLookAlikes()) {
+        if (installed.contains(family, Qt::CaseInsensitive)) {
+            QVERIFY(QFont::substitutes(family).isEmpty());
+            continue;
+        }
+        QStringList expected;
+        for (const QString &candidate : lookAlikes)
+            if (installed.contains(candidate, Qt::CaseInsensitive))
+                expected.append(candidate.toLower()); // the font database keeps names folded
+        QCOMPARE(QFont::substitutes(family), expected);
+        // A font asked for by the form's name resolves to the first look-alike.
+        if (!expected.isEmpty())
+            QCOMPARE(QFontInfo(QFont(family)).family().toLower(), expected.constFirst());
+    }
+}
+
+QTEST_MAIN(SupportLogTest)
+#include "tst_supportlog.moc"
