@@ -122,6 +122,16 @@ QStringList expectedFolders(const QStringList &deviceFolders)
     return folders;
 }
 
+// An activation landed whole: the one device row, a blank row per locker,
+// the device page and the device's folder.
+void expectActivated(const TestHome &home, MainWindow &w, const QString &serial, int lockers)
+{
+    QCOMPARE(deviceRows(home), QStringList{deviceRow(serial, lockers, 1)});
+    QCOMPARE(lockerRows(home), blankLockers(lockers));
+    QCOMPARE(page(w), 1);
+    QCOMPARE(folderListing(home), expectedFolders({serial}));
+}
+
 } // namespace
 
 class TstRegistration : public QObject
@@ -348,10 +358,7 @@ void TstRegistration::lockerCountAboveLimit()
     QCOMPARE(toastLabels(&w).last(), QStringLiteral("ID Update, Try connect server!"));
     QVERIFY(replies.wait(ReplyWaitMs));
     QCOMPARE(toastLabels(&w).last(), QStringLiteral("Everything is OK"));
-    QCOMPARE(deviceRows(home), QStringList{deviceRow(next, 8, 1)});
-    QCOMPARE(lockerRows(home), blankLockers(8));
-    QCOMPARE(page(w), 1);
-    QCOMPARE(folderListing(home), expectedFolders({next}));
+    expectActivated(home, w, next, 8);
 }
 
 void TstRegistration::twoRequestsInFlight()
@@ -376,10 +383,7 @@ void TstRegistration::twoRequestsInFlight()
     QCOMPARE(toastLabels(&w), (QStringList{"All Locker cleared!", "Locker db create! OK",
                                            "Lockers insert! OK", "Everything is OK"}));
     QCOMPARE(log.lines().count("Update device_setting OK!"), 2);
-    QCOMPARE(deviceRows(home), QStringList{deviceRow(serial, 16, 1)});
-    QCOMPARE(lockerRows(home), blankLockers(16));
-    QCOMPARE(page(w), 1);
-    QCOMPARE(folderListing(home), expectedFolders({serial}));
+    expectActivated(home, w, serial, 16);
 }
 
 void TstRegistration::staleReplyIgnored()
@@ -407,13 +411,10 @@ void TstRegistration::staleReplyIgnored()
     QTRY_COMPARE_WITH_TIMEOUT(replies.count(), 2, ReplyWaitMs);
     QVERIFY(log.indexOf(R"(Reply ignored, it was sent for another device ID: "QVSLOWA00001")")
             >= 0);
-    QCOMPARE(deviceRows(home), QStringList{deviceRow(fast, 7, 1)});
     QCOMPARE(rows(home.mainStore(), "SELECT dev_timer_system FROM device_setting"),
              QStringList{"07:00-19:00"});
-    QCOMPARE(lockerRows(home), blankLockers(7));
     QCOMPARE(toastLabels(&w).last(), QStringLiteral("Everything is OK"));
-    QCOMPARE(page(w), 1);
-    QCOMPARE(folderListing(home), expectedFolders({fast}));
+    expectActivated(home, w, fast, 7);
 }
 
 // The server finding these serials proves that the ID reached it intact;
