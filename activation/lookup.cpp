@@ -65,7 +65,9 @@ QString textValue(const QJsonObject &object, const char *key)
     return value.isString() ? value.toString() : QString();
 }
 
-// A number, or a string of decimal digits; anything else is 0.
+// A number, or a string the toolkit reads as a decimal integer (blanks around
+// it and a sign allowed); anything else is 0, and so is a value outside the
+// 32-bit range rather than a wrapped one.
 int integerValue(const QJsonObject &object, const char *key)
 {
     const QJsonValue value = object.value(QLatin1String(key));
@@ -75,18 +77,11 @@ int integerValue(const QJsonObject &object, const char *key)
             return 0;
         return value.toVariant().toInt();
     }
-    if (value.isString()) {
-        const QString digits = value.toString();
-        if (digits.isEmpty())
-            return 0;
-        for (QChar c : digits)
-            if (c < QLatin1Char('0') || c > QLatin1Char('9'))
-                return 0;
-        bool ok = false;
-        const int n = digits.toInt(&ok);
-        return ok ? n : 0;
-    }
-    return 0;
+    if (!value.isString())
+        return 0;
+    bool ok = false;
+    const qlonglong n = value.toVariant().toLongLong(&ok);
+    return ok && n >= INT_MIN && n <= INT_MAX ? int(n) : 0;
 }
 } // namespace
 

@@ -555,8 +555,8 @@ void TstFaultsServer::wrongTypes_data()
                              << QJsonValue("one");
     QTest::newRow("out of range") << "numbers beyond any integer" << QJsonValue(-1e300)
                                   << QJsonValue(1e300);
-    QTest::newRow("digits with blanks") << "digit strings with blanks and signs"
-                                        << QJsonValue(QJsonArray{"Brisa"}) << QJsonValue(" +1");
+    QTest::newRow("digits split by a blank") << "digit strings split by a blank"
+                                             << QJsonValue(QJsonArray{"Brisa"}) << QJsonValue("1 2");
 }
 
 // Every key of the wrong type gives its fallback: the record is written with

@@ -191,7 +191,7 @@ void TstLookup::parseTextValue()
     }
 }
 
-// Locker count and status: a number, or a string made only of decimal digits.
+// Locker count and status: a number, or a string the toolkit reads as an integer.
 void TstLookup::parseIntegerValue_data()
 {
     QTest::addColumn<QByteArray>("json");
@@ -208,15 +208,17 @@ void TstLookup::parseIntegerValue_data()
     QTest::newRow("string 16") << QByteArray(R"("16")") << 16;
     QTest::newRow("string 1") << QByteArray(R"("1")") << 1;
     QTest::newRow("leading zeros") << QByteArray(R"("0016")") << 16;
-    QTest::newRow("leading space") << QByteArray(R"(" 16")") << 0;
-    QTest::newRow("trailing space") << QByteArray(R"("16 ")") << 0;
+    QTest::newRow("leading space") << QByteArray(R"(" 1")") << 1;
+    QTest::newRow("trailing space") << QByteArray(R"("1 ")") << 1;
     QTest::newRow("trailing letter") << QByteArray(R"("16a")") << 0;
-    QTest::newRow("minus sign") << QByteArray(R"("-1")") << 0;
-    QTest::newRow("plus sign") << QByteArray(R"("+1")") << 0;
+    QTest::newRow("minus sign") << QByteArray(R"("-3")") << -3;
+    QTest::newRow("plus sign") << QByteArray(R"("+1")") << 1;
+    QTest::newRow("blank string") << QByteArray(R"(" ")") << 0;
     QTest::newRow("decimal point") << QByteArray(R"("1.5")") << 0;
     QTest::newRow("hex") << QByteArray(R"("0x10")") << 0;
     QTest::newRow("Arabic-Indic digit") << QByteArray("\"\xd9\xa3\"") << 0;
     QTest::newRow("digits above int") << QByteArray(R"("2147483648")") << 0;
+    QTest::newRow("digits below int") << QByteArray(R"("-2147483649")") << 0;
     QTest::newRow("empty string") << QByteArray(R"("")") << 0;
     QTest::newRow("array") << QByteArray("[16]") << 0;
     QTest::newRow("object") << QByteArray(R"({"n":16})") << 0;
