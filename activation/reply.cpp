@@ -104,6 +104,9 @@ void MainWindow::replyFinished(QNetworkReply *pReply)
         break;
     }
     case activation::ReplyKind::Unrecognised:
+        // An answer of no known kind (an error page from a proxy, say) still
+        // ends the lookup the operator is waiting for.
+        showErrorDisplay(QStringLiteral("Server reply could not be read!"), 0);
         break;
     }
     pReply->deleteLater();
