@@ -49,19 +49,17 @@ void MainWindow::on_active_device_pushButton_clicked()
         return;
     ui->stackedWidget->setCurrentIndex(1);
     showDeviceInformation();
-    if (!createDatabase()) {
-        unit.rollback();
-        deviceInfoReadTable();
-        showDeviceInformation();
-        ui->stackedWidget->setCurrentIndex(3);
+    const bool lockersBuilt = createDatabase() != 0;
+    if (lockersBuilt && unit.commit()) {
+        activation::makeDeviceFolder(DeviceInfoRecord.dev_id);
         return;
     }
-    if (!unit.commit()) {
+    if (lockersBuilt)
         store::logLine() << "Commit activation error:" << unit.errorText();
-        deviceInfoReadTable();
-        showDeviceInformation();
-        ui->stackedWidget->setCurrentIndex(3);
-        return;
-    }
-    activation::makeDeviceFolder(DeviceInfoRecord.dev_id);
+    unit.rollback();
+    deviceInfoReadTable();
+    showDeviceInformation();
+    ui->stackedWidget->setCurrentIndex(3);
+    // The activation did not land: the store holds the device as it was.
+    showErrorDisplay(QStringLiteral("Lockers db Error!"), 0);
 }

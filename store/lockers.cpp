@@ -55,43 +55,43 @@ int MainWindow::lockersReadTable()
 }
 
 namespace {
-// The store's error text of the last failed delete, for the caller's log
-// line; the delete itself writes none.
-QString &deleteErrorText()
+// Deletes every locker row; *removed tells how many there were.
+bool deleteAllLockers(const QSqlDatabase &db, QString *error, int *removed)
 {
-    static QString text;
-    return text;
-}
-} // namespace
-
-bool MainWindow::LockersDeleteTable()
-{
-    QSqlQuery query(mainDb);
-    if (query.exec(QStringLiteral("DELETE FROM lockers WHERE row>=1")))
-        return true;
-    deleteErrorText() = query.lastError().text();
-    return false;
+    QSqlQuery query(db);
+    if (!query.exec(QStringLiteral("DELETE FROM lockers WHERE row>=1"))) {
+        *error = query.lastError().text();
+        return false;
+    }
+    *removed = query.numRowsAffected();
+    return true;
 }
 
-// Replaces the whole locker set in one transaction: the old rows are removed
-// and the new ones inserted together, so a failure at any point leaves the
-// previous set exactly as it was.
-bool MainWindow::lockerInsertTable()
+// Replaces the whole locker set by count blank rows in one transaction: the
+// old rows are removed and the new ones inserted together, so a failure at
+// any point leaves the previous set exactly as it was. A cabinet without
+// lockers keeps whatever rows there are. *removed tells how many rows of the
+// previous set were replaced.
+bool replaceLockerSet(const QSqlDatabase &db, int count, int *removed)
 {
-    const int count = DeviceInfoRecord.dev_lockers;
+    *removed = 0;
     if (!lockerCountInRange(count))
         return false;
-    store::Transaction transaction(mainDb, "lockers");
+    if (count <= 0)
+        return true;
+    store::Transaction transaction(db, "lockers");
     if (!transaction.isActive()) {
         logLine() << "Insert locker error:" << transaction.errorText();
         return false;
     }
-    if (!LockersDeleteTable()) {
-        logLine() << "Delete lockers error:" << deleteErrorText();
+    QString deleteError;
+    int deleted = 0;
+    if (!deleteAllLockers(db, &deleteError, &deleted)) {
+        logLine() << "Delete lockers error:" << deleteError;
         return false;
     }
     {
-        QSqlQuery query(mainDb);
+        QSqlQuery query(db);
         // Not executed when the store refuses to prepare it, so the error
         // text stays the store's own.
         const bool prepared = query.prepare(QStringLiteral(
@@ -110,21 +110,42 @@ bool MainWindow::lockerInsertTable()
         logLine() << "Commit lockers error:" << transaction.errorText();
         return false;
     }
+    *removed = deleted;
     return true;
+}
+} // namespace
+
+bool MainWindow::LockersDeleteTable()
+{
+    QString error;
+    int removed = 0;
+    return deleteAllLockers(mainDb, &error, &removed);
+}
+
+bool MainWindow::lockerInsertTable()
+{
+    int removed = 0;
+    return replaceLockerSet(mainDb, DeviceInfoRecord.dev_lockers, &removed);
 }
 
 int MainWindow::createDatabase()
 {
-    if (!lockerCountInRange(DeviceInfoRecord.dev_lockers))
+    const int count = DeviceInfoRecord.dev_lockers;
+    if (!lockerCountInRange(count))
         return 0;
-    // A complete set is about to be replaced; the replacement itself happens
-    // inside the insert transaction.
-    if (lockersReadTable())
-        showErrorDisplay(QStringLiteral("All Locker cleared!"), 0);
+    // The set as it stands is read (and logged) first; the rows it holds are
+    // replaced inside the insert transaction.
+    lockersReadTable();
     if (!lockersCreateTable())
         return 0;
+    int removed = 0;
+    const bool replaced = replaceLockerSet(mainDb, count, &removed);
+    // Told only once the replacement has landed: a rebuild that is rolled
+    // back has cleared nothing.
+    if (replaced && removed > 0)
+        showErrorDisplay(QStringLiteral("All Locker cleared!"), 0);
     showErrorDisplay(QStringLiteral("Locker db create! OK"), 0);
-    if (!lockerInsertTable())
+    if (!replaced)
         return 0;
     showErrorDisplay(QStringLiteral("Lockers insert! OK"), 0);
     return lockersReadTable();

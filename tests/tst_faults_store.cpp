@@ -461,6 +461,13 @@ void TstFaultsStore::foreignTables()
         // The whole activation was taken back: record, settings and lockers.
         expectUnchanged(before, stored(home));
         QVERIFY(!QDir(home.root()).exists(Serial));
+        // Activating by hand is taken back the same way, and says so.
+        click(w, "manual_pushButton");
+        click(w, "active_device_pushButton");
+        QCOMPARE(toastLabels(&w).mid(2), (QStringList{"Locker db create! OK", "Lockers db Error!"}));
+        QCOMPARE(page(w), 3);
+        expectUnchanged(before, stored(home));
+        QVERIFY(!QDir(home.root()).exists(Serial));
     } else if (fault.startsWith("device_setting")) {
         QCOMPARE(lastToast(w), QStringLiteral("Database Created! Insert printed serial number!"));
         submitSerial(w, Serial);
