@@ -1,13 +1,9 @@
 #include "activation/devicepage.h"
 
 #include "app/mainwindow.h"
-#include "store/paths.h"
-#include "store/records.h"
+#include "store/connection.h"
+#include "store/deviceinfo.h"
 #include "ui_mainwindow.h"
-
-#include <QCoreApplication>
-#include <QFile>
-#include <QSqlDatabase>
 
 namespace activation {
 
@@ -33,11 +29,6 @@ QString deviceInformationText(const DeviceInfo &info)
                             info.dev_address, info.dev_description, statusWord(info.dev_status));
 }
 
-bool storeFilesGone()
-{
-    return !QFile::exists(store::mainStorePath()) && !QFile::exists(store::mediaStorePath());
-}
-
 } // namespace activation
 
 void MainWindow::showDeviceInformation()
@@ -56,24 +47,11 @@ void MainWindow::on_delete_device_pushButton_clicked()
 
 void MainWindow::on_delete_device_pushButton_again_clicked()
 {
-    if (mainDb.isOpen())
-        mainDb.close();
-    if (mediaDb.isOpen())
-        mediaDb.close();
-    const QString mainConnection = QString::fromLatin1(store::MainConnectionName);
-    const QString mediaConnection = QString::fromLatin1(store::MediaConnectionName);
-    // No handle may refer to a connection while it is removed.
-    mainDb = QSqlDatabase();
-    mediaDb = QSqlDatabase();
-    QSqlDatabase::removeDatabase(mainConnection);
-    QSqlDatabase::removeDatabase(mediaConnection);
-
-    QFile::remove(store::mainStorePath());
-    QFile::remove(store::mediaStorePath());
-
-    if (activation::storeFilesGone())
+    store::closeAndRemove(mainDb, mediaDb);
+    if (store::deleteStoreFiles())
         showErrorDisplay(QStringLiteral("All data deleted! restart app"), 0);
     else
-        showErrorDisplay(QStringLiteral("Data could not be deleted! Close other programs and try again"), 0);
-    ui->stackedWidget->setCurrentIndex(2);
+        showErrorDisplay(
+            QStringLiteral("Data could not be deleted! Close other programs and try again"), 0);
+    ui->stackedWidget->setCurrentWidget(ui->pageAny);
 }

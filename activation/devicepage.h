@@ -13,8 +13,4 @@ QString statusWord(int devStatus);
 // pass, so a "%1" inside a stored field is shown as it stands.
 QString deviceInformationText(const DeviceInfo &info);
 
-// Whether deleting all data left no store file behind (a file that was never
-// there counts as deleted).
-bool storeFilesGone();
-
 } // namespace activation

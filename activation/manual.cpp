@@ -1,65 +1,73 @@
 #include "activation/lookup.h"
 #include "app/mainwindow.h"
-#include "store/log.h"
-#include "store/records.h"
+#include "store/deviceinfo.h"
 #include "store/transaction.h"
 #include "ui_mainwindow.h"
 
 #include <QRadioButton>
 
+#include <utility>
+
+namespace {
+struct Model
+{
+    QString name;
+    int lockers = 0;
+};
+
+// The model of the first chosen radio button, in the order they are offered;
+// none chosen gives no name and no lockers.
+Model chosenModel(const Ui_MainWindow &form)
+{
+    const std::pair<const QRadioButton *, Model> models[] = {
+        {form.R1K08, {QStringLiteral("Brisa"), 8}}, {form.R2K07, {QStringLiteral("Colm"), 7}},
+        {form.R3K08, {QStringLiteral("Dorne"), 8}}, {form.S2K08, {QStringLiteral("Ember"), 8}},
+        {form.S3K16, {QStringLiteral("Fjor"), 16}},
+    };
+    for (const auto &[button, model] : models) {
+        if (button->isChecked())
+            return model;
+    }
+    return Model();
+}
+} // namespace
+
 void MainWindow::on_manual_pushButton_clicked()
 {
-    ui->stackedWidget->setCurrentIndex(3);
+    ui->stackedWidget->setCurrentWidget(ui->pageManual);
 }
 
 void MainWindow::on_active_device_pushButton_clicked()
 {
-    struct Model
-    {
-        QRadioButton *button;
-        const char *name;
-        int lockers;
-    };
-    const Model models[] = {
-        {ui->R1K08, "Brisa", 8}, {ui->R2K07, "Colm", 7},  {ui->R3K08, "Dorne", 8},
-        {ui->S2K08, "Ember", 8}, {ui->S3K16, "Fjor", 16},
-    };
-    QString modelName;
-    int lockers = 0;
-    for (const Model &model : models) {
-        if (model.button->isChecked()) {
-            modelName = QString::fromLatin1(model.name);
-            lockers = model.lockers;
-            break;
-        }
-    }
-
+    const Model model = chosenModel(*ui);
     // The record and the locker set are written as one unit: the store never
     // holds an active device without its lockers.
-    store::Transaction unit(mainDb, "activation");
-    if (!unit.isActive()) {
-        store::logLine() << "Update error:" << unit.errorText();
-        return;
-    }
-    if (!deviceInfoUpdateTable(ui->deviceName->text(), modelName, lockers, QString(), QString(),
-                               QString(), store::ActiveStatus))
+    store::Transaction unit(mainDb, "activation", {"Update error:", "Commit activation error:"});
+    if (!unit.isActive()
+        || !deviceInfoUpdateTable(ui->deviceName->text(), model.name, model.lockers, QString(),
+                                  QString(), QString(), store::deviceInfo::ActiveStatus))
         return;
     deviceInfoReadTable();
-    if (DeviceInfoRecord.dev_status != store::ActiveStatus)
+    if (DeviceInfoRecord.dev_status != store::deviceInfo::ActiveStatus)
         return;
-    ui->stackedWidget->setCurrentIndex(1);
-    showDeviceInformation();
-    const bool lockersBuilt = createDatabase() != 0;
-    if (lockersBuilt && unit.commit()) {
+    if (completeActivation(unit))
         activation::makeDeviceFolder(DeviceInfoRecord.dev_id);
-        return;
-    }
-    if (lockersBuilt)
-        store::logLine() << "Commit activation error:" << unit.errorText();
+}
+
+// Shows the activated device and builds its locker set: the activation lands
+// only with its lockers. When it cannot, the store is taken back to what it
+// held, the page shown before comes back and the operator is told.
+bool MainWindow::completeActivation(store::Transaction &unit)
+{
+    QWidget *const previousPage = ui->stackedWidget->currentWidget();
+    ui->stackedWidget->setCurrentWidget(ui->pageDevice);
+    showDeviceInformation();
+    if (createDatabase() && unit.commit())
+        return true;
     unit.rollback();
     deviceInfoReadTable();
     showDeviceInformation();
-    ui->stackedWidget->setCurrentIndex(3);
-    // The activation did not land: the store holds the device as it was.
+    ui->stackedWidget->setCurrentWidget(previousPage);
     showErrorDisplay(QStringLiteral("Lockers db Error!"), 0);
+    return false;
 }

@@ -1,9 +1,10 @@
 #include "app/mainwindow.h"
 
+#include "store/connection.h"
+#include "store/deviceinfo.h"
 #include "store/log.h"
+#include "store/media.h"
 #include "store/paths.h"
-#include "store/records.h"
-#include "store/schema.h"
 #include "ui_mainwindow.h"
 
 #include <QDir>
@@ -17,77 +18,16 @@ MainWindow::MainWindow(QWidget *parent)
 {
     ui->setupUi(this);
     setWindowTitle(tr("کوروین - تنظیمات"));
-    // Server replies and stored fields reach these labels; they are shown as
-    // the text they are, never as markup.
-    for (QLabel *label : {ui->labelToast1, ui->labelToast2, ui->labelToast3, ui->labelToast4,
-                          ui->label_device_information})
-        label->setTextFormat(Qt::PlainText);
-    // The form compiler cannot express a medium weight.
-    QFont informationFont = ui->label_device_information->font();
-    informationFont.setWeight(QFont::Medium);
-    ui->label_device_information->setFont(informationFont);
-
+    prepareForm();
     networkManager = new QNetworkAccessManager(this);
     connect(networkManager, &QNetworkAccessManager::finished, this, &MainWindow::replyFinished);
-
     ui->add_device_pushButton->setStyleSheet(QStringLiteral(
         "QPushButton{border: 1px solid rgb(5, 178, 241);} "
         "QPushButton:pressed{border: 3px solid rgb(231, 207, 23);}"));
-    ui->stackedWidget->setCurrentIndex(0);
-
-    // The data root is fixed for the life of the window.
-    store::setDataRoot(store::defaultDataRoot());
-    const QString productFolder = store::productFolderPath();
-    const QString root = store::dataRoot();
-    QDir dir;
-    if (!dir.exists(productFolder))
-        dir.mkpath(productFolder);
-    if (!dir.exists(root))
-        dir.mkpath(root);
-
-    mainDb = store::attachStore(QString::fromLatin1(store::MainConnectionName), store::mainStorePath());
-    if (!mainDb.open()) {
-        logLine() << "Main DB open error:" << mainDb.lastError().text();
-        showErrorDisplay(QStringLiteral("Main Database Open Error!"), 0);
-        return;
-    }
-
-    mediaDb = store::attachStore(QString::fromLatin1(store::MediaConnectionName), store::mediaStorePath());
-    if (!mediaDb.open())
-        logLine() << "Media DB open error:" << mediaDb.lastError().text();
-
-    if (deviceInfoReadTable()) {
-        logLine() << "read main table success!";
-        if (DeviceInfoRecord.dev_status == store::ActiveStatus) {
-            showErrorDisplay(QStringLiteral("Device is active!"), 0);
-            ui->stackedWidget->setCurrentIndex(1);
-            showDeviceInformation();
-            if (mediaPathReadTable()) {
-                logLine() << "read media success!";
-                showErrorDisplay(QStringLiteral("Media data read ok"), 0);
-                ui->labeldevpath->setText(MediaRecord.dev_id);
-                ui->media1->setChecked(MediaRecord.path_public_enable == 1);
-                ui->media2->setChecked(MediaRecord.path_private_enable == 1);
-                ui->media3->setChecked(MediaRecord.path_local_enable == 1);
-            } else {
-                showErrorDisplay(QStringLiteral("Media data not set"), 0);
-            }
-        } else {
-            showErrorDisplay(QStringLiteral("Device inactive!"), 0);
-            ui->stackedWidget->setCurrentIndex(0);
-            ui->add_device_edit->setText(DeviceInfoRecord.dev_id);
-        }
-    } else if (deviceInfoCreateTable()) {
-        deviceSettingCreateTable();
-        processCreateTable();
-        lockersCreateTable();
-        showErrorDisplay(QStringLiteral("Database Created! Insert printed serial number!"), 0);
-        ui->stackedWidget->setCurrentIndex(0);
-    } else {
-        showErrorDisplay(QStringLiteral("Create deviceInfo error! Reinstall app!"), 0);
-        ui->stackedWidget->setCurrentIndex(0);
-        ui->add_device_pushButton->setDisabled(true);
-    }
+    ui->stackedWidget->setCurrentWidget(ui->pageAddDevice);
+    makeDataFolders();
+    if (openStores())
+        showStartPage();
 }
 
 MainWindow::~MainWindow()
@@ -97,4 +37,98 @@ MainWindow::~MainWindow()
     if (mediaDb.isOpen())
         mediaDb.close();
     delete ui;
+}
+
+void MainWindow::prepareForm()
+{
+    // Server replies and stored fields reach these labels; they are shown as
+    // the text they are, never as markup.
+    for (QLabel *label : {ui->labelToast1, ui->labelToast2, ui->labelToast3, ui->labelToast4,
+                          ui->label_device_information})
+        label->setTextFormat(Qt::PlainText);
+    // The form compiler cannot express a medium weight.
+    QFont informationFont = ui->label_device_information->font();
+    informationFont.setWeight(QFont::Medium);
+    ui->label_device_information->setFont(informationFont);
+}
+
+void MainWindow::makeDataFolders()
+{
+    // The data root is fixed for the life of the window.
+    store::setDataRoot(store::defaultDataRoot());
+    QDir dir;
+    for (const QString &folder : {store::productFolderPath(), store::dataRoot()}) {
+        if (!dir.exists(folder))
+            dir.mkpath(folder);
+    }
+}
+
+// The Main store must open for anything to be read; a Media store that does
+// not is only logged.
+bool MainWindow::openStores()
+{
+    mainDb = store::attach(store::MainConnectionName, store::mainStorePath());
+    if (!mainDb.open()) {
+        logLine() << "Main DB open error:" << mainDb.lastError().text();
+        showErrorDisplay(QStringLiteral("Main Database Open Error!"), 0);
+        return false;
+    }
+    mediaDb = store::attach(store::MediaConnectionName, store::mediaStorePath());
+    if (!mediaDb.open())
+        logLine() << "Media DB open error:" << mediaDb.lastError().text();
+    return true;
+}
+
+void MainWindow::showStartPage()
+{
+    if (!deviceInfoReadTable()) {
+        createTablesOnFirstRun();
+        return;
+    }
+    logLine() << "read main table success!";
+    if (DeviceInfoRecord.dev_status == store::deviceInfo::ActiveStatus) {
+        showActiveDeviceAtStart();
+        return;
+    }
+    showErrorDisplay(QStringLiteral("Device inactive!"), 0);
+    ui->stackedWidget->setCurrentWidget(ui->pageAddDevice);
+    ui->add_device_edit->setText(DeviceInfoRecord.dev_id);
+}
+
+void MainWindow::showActiveDeviceAtStart()
+{
+    showErrorDisplay(QStringLiteral("Device is active!"), 0);
+    ui->stackedWidget->setCurrentWidget(ui->pageDevice);
+    showDeviceInformation();
+    if (!mediaPathReadTable()) {
+        showErrorDisplay(QStringLiteral("Media data not set"), 0);
+        return;
+    }
+    logLine() << "read media success!";
+    showErrorDisplay(QStringLiteral("Media data read ok"), 0);
+    showMediaSetting();
+}
+
+void MainWindow::createTablesOnFirstRun()
+{
+    if (!deviceInfoCreateTable()) {
+        showErrorDisplay(QStringLiteral("Create deviceInfo error! Reinstall app!"), 0);
+        ui->stackedWidget->setCurrentWidget(ui->pageAddDevice);
+        ui->add_device_pushButton->setDisabled(true);
+        return;
+    }
+    deviceSettingCreateTable();
+    processCreateTable();
+    lockersCreateTable();
+    showErrorDisplay(QStringLiteral("Database Created! Insert printed serial number!"), 0);
+    ui->stackedWidget->setCurrentWidget(ui->pageAddDevice);
+}
+
+// The device ID and the three switches of the media row, as stored.
+void MainWindow::showMediaSetting()
+{
+    ui->labeldevpath->setText(MediaRecord.dev_id);
+    ui->media1->setChecked(MediaRecord.path_public_enable == 1);
+    ui->media2->setChecked(MediaRecord.path_private_enable == 1);
+    ui->media3->setChecked(MediaRecord.path_local_enable == 1);
 }

@@ -7,9 +7,15 @@
 
 class QNetworkAccessManager;
 class Ui_MainWindow;
+struct MediaSetting;
+namespace store {
+class Transaction;
+}
 
-// The one window of the program. Every operation is a private slot; the
-// bodies live beside the subsystem they belong to (store/, activation/, ui/).
+// The one window of the program. Every operation is a private slot. The
+// skeleton and the store, toast and sound slots live in app/; the flows an
+// operator starts (serial entry, reply, manual activation, device page and
+// deletion, media save) live in activation/.
 class MainWindow : public QMainWindow
 {
     Q_OBJECT
@@ -50,6 +56,24 @@ private slots:
     void on_sound_level_valueChanged(int value);
 
 private:
+    // Start-up steps (app/mainwindow.cpp).
+    void prepareForm();
+    void makeDataFolders();
+    bool openStores();
+    void showStartPage();
+    void showActiveDeviceAtStart();
+    void createTablesOnFirstRun();
+    void showMediaSetting();
+
+    // Steps of the flows (activation/).
+    void sendLookup();
+    bool storeNewSerial(const QString &serial);
+    void handleReplyBody(const QByteArray &raw);
+    void applyDeviceRecord(const QString &body);
+    bool completeActivation(store::Transaction &unit);
+    MediaSetting chosenMediaSetting() const;
+    bool saveMediaSetting(const MediaSetting &setting);
+
     Ui_MainWindow *ui;
     QNetworkAccessManager *networkManager;
     QSqlDatabase mainDb;

@@ -11,7 +11,6 @@
 #include "app/mainwindow.h"
 #include "resources/resources.h"
 #include "store/records.h"
-#include "store/schema.h"
 #include "ui/fonts.h"
 #include "ui/toast.h"
 #include "ui_mainwindow.h"
@@ -134,8 +133,8 @@ void prepareActiveStore(const QString &root)
 {
     check(QDir().mkpath(root), QStringLiteral("cannot make ") + root);
     runSql(root + QStringLiteral("Zelvatto.sql"),
-           {QLatin1String(store::CreateDeviceInfoSql), QLatin1String(store::CreateDeviceSettingSql),
-            QLatin1String(store::CreateLockersSql), QLatin1String(store::CreateProcessSql),
+           {store::deviceInfo::CreateSql, store::deviceSetting::CreateSql,
+            store::lockers::CreateSql, store::process::CreateSql,
             QStringLiteral("INSERT INTO device_info (id, dev_id, dev_name, dev_model, dev_lockers, "
                            "dev_location, dev_address, dev_description, dev_status) VALUES (1, "
                            "'%1', 'Riverside Galleria - North Entrance', 'Fjor', 16, "
@@ -151,7 +150,7 @@ void prepareActiveStore(const QString &root)
                 .arg(LockerColumns)});
     runSql(
         root + QStringLiteral("Media.sql"),
-        {QLatin1String(store::CreateMediaSql),
+        {store::media::CreateSql,
          QStringLiteral("INSERT INTO media (id, dev_id, path_public_enable, path_private_enable, "
                         "path_local_enable, sound_enable_level) VALUES (1, '%1', 1, 1, 0, 2)")
              .arg(QLatin1String(Serial))});
@@ -406,7 +405,7 @@ int run(int repeat, int rssRuns, const QString &home)
         QSqlDatabase plain = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "bench_plain");
         plain.setDatabaseName(home + QStringLiteral("/plain.sql"));
         check(plain.open(), QStringLiteral("cannot open the plain store"));
-        QSqlQuery(plain).exec(QLatin1String(store::CreateLockersSql));
+        QSqlQuery(plain).exec(store::lockers::CreateSql);
         for (int count : LockerCounts) {
             setLockerCount(window, root + QStringLiteral("Zelvatto.sql"), count);
             rebuild.push_back(measure(

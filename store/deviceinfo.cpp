@@ -1,94 +1,72 @@
 #include "store/deviceinfo.h"
 
-#include "app/mainwindow.h"
 #include "store/log.h"
-#include "store/records.h"
 
-#include <QSqlError>
-#include <QSqlQuery>
-#include <QSqlRecord>
+DeviceInfo DeviceInfoRecord;
 
-using store::logLine;
+namespace store::deviceInfo {
 
-bool store::deviceRowExists(const QSqlDatabase &db, bool *asked)
+Result create(const QSqlDatabase &db)
 {
-    if (asked)
-        *asked = false;
-    QSqlQuery query(db);
-    if (!query.exec(QStringLiteral("SELECT COUNT(*) FROM device_info WHERE id=1"))) {
-        logLine() << "Select error:" << query.lastError().text();
-        return false;
-    }
-    if (asked)
-        *asked = true;
-    return query.next() && query.value(0).toInt() > 0;
+    return runDirect(db, CreateSql, "Create device_info table error:");
 }
 
-bool MainWindow::deviceInfoAddTable(const QString &dev_id)
+std::optional<DeviceInfo> read(const QSqlDatabase &db)
 {
-    QSqlQuery query(mainDb);
-    // A statement the store refuses to prepare (a missing column, a locked
-    // store) is not executed: its error text is the store's own, which
-    // executing it anyway would replace with a parameter count mismatch.
-    const bool prepared = query.prepare(QStringLiteral(
-        "INSERT INTO device_info (id, dev_id, dev_name, dev_model, dev_lockers, dev_location, "
-        "dev_address, dev_description, dev_status) VALUES (1, ?, '', '', 0, '', '', '', 0 )"));
-    query.addBindValue(store::sqlText(dev_id));
-    if (prepared && query.exec())
-        return true;
-    logLine() << "Insert error:" << query.lastError().text();
-    return false;
+    QSqlQuery row(db);
+    if (!seekRecordOne(row, SelectSql))
+        return std::nullopt;
+    DeviceInfo info;
+    info.dev_id = row.value(1).toString().trimmed();
+    if (info.dev_id.isEmpty())
+        info.dev_id = QLatin1String(UnknownId);
+    info.dev_name = row.value(2).toString();
+    info.dev_model = row.value(3).toString();
+    info.dev_lockers = row.value(4).toInt();
+    info.dev_location = row.value(5).toString();
+    info.dev_address = row.value(6).toString();
+    info.dev_description = row.value(7).toString();
+    info.dev_status = row.value(8).toInt();
+    return info;
 }
 
-int MainWindow::deviceInfoReadTable()
+std::optional<bool> exists(const QSqlDatabase &db)
 {
-    if (!mainDb.isOpen() && !mainDb.open())
-        return 0;
-    QSqlQuery query(mainDb);
-    query.exec(QStringLiteral(
-        "SELECT id, dev_id, dev_name, dev_model, dev_lockers, dev_location, dev_address, "
-        "dev_description, dev_status FROM device_info"));
-    while (query.next()) {
-        if (query.value(0).toInt() != 1)
-            continue;
-        DeviceInfoRecord = store::deviceInfoFromRow(query.record());
-        store::logDeviceInfo(DeviceInfoRecord);
-        return 1;
-    }
-    return 0;
+    return hasRecordOne(db, QStringLiteral("device_info"), "Select error:");
 }
 
-bool MainWindow::deviceInfoUpdateIDTable(const QString &dev_id, int dev_status)
+Result insert(const QSqlDatabase &db, const QString &devId)
 {
-    QSqlQuery query(mainDb);
-    const bool prepared =
-        query.prepare(QStringLiteral("UPDATE device_info SET dev_id=?, dev_status=? WHERE id=1"));
-    query.addBindValue(store::sqlText(dev_id));
-    query.addBindValue(dev_status);
-    if (prepared && query.exec())
-        return true;
-    logLine() << "Update error:" << query.lastError().text();
-    return false;
+    return run(db,
+               QStringLiteral("INSERT INTO device_info (id, dev_id, dev_name, dev_model, "
+                              "dev_lockers, dev_location, dev_address, dev_description, "
+                              "dev_status) VALUES (1, ?, '', '', 0, '', '', '', 0 )"),
+               {devId}, "Insert error:");
 }
 
-bool MainWindow::deviceInfoUpdateTable(const QString &dev_name, const QString &dev_model,
-                                       int dev_lockers, const QString &dev_location,
-                                       const QString &dev_address, const QString &dev_description,
-                                       int dev_status)
+Result updateId(const QSqlDatabase &db, const QString &devId, int devStatus)
 {
-    QSqlQuery query(mainDb);
-    const bool prepared = query.prepare(QStringLiteral(
-        "UPDATE device_info SET dev_name=?, dev_model=?, dev_lockers=?, dev_location=?, "
-        "dev_address=?, dev_description=?, dev_status=? WHERE id=1"));
-    query.addBindValue(store::sqlText(dev_name));
-    query.addBindValue(store::sqlText(dev_model));
-    query.addBindValue(dev_lockers);
-    query.addBindValue(store::sqlText(dev_location));
-    query.addBindValue(store::sqlText(dev_address));
-    query.addBindValue(store::sqlText(dev_description));
-    query.addBindValue(dev_status);
-    if (prepared && query.exec())
-        return true;
-    logLine() << "Update error:" << query.lastError().text();
-    return false;
+    return run(db, QStringLiteral("UPDATE device_info SET dev_id=?, dev_status=? WHERE id=1"),
+               {devId, devStatus}, "Update error:");
 }
+
+Result update(const QSqlDatabase &db, const Update &fields)
+{
+    return run(db,
+               QStringLiteral("UPDATE device_info SET dev_name=?, dev_model=?, dev_lockers=?, "
+                              "dev_location=?, dev_address=?, dev_description=?, dev_status=? "
+                              "WHERE id=1"),
+               {fields.dev_name, fields.dev_model, fields.dev_lockers, fields.dev_location,
+                fields.dev_address, fields.dev_description, fields.dev_status},
+               "Update error:");
+}
+
+void log(const DeviceInfo &i)
+{
+    logLine() << "DevID:" << i.dev_id << "| Name:" << i.dev_name << "| Model:" << i.dev_model
+              << "| Lockers:" << i.dev_lockers << "| Location:" << i.dev_location
+              << "| Address:" << i.dev_address << "| Description:" << i.dev_description
+              << "| Status:" << i.dev_status;
+}
+
+} // namespace store::deviceInfo

@@ -1,152 +1,130 @@
-#include "app/mainwindow.h"
+#include "store/lockers.h"
+
 #include "store/log.h"
-#include "store/records.h"
 #include "store/transaction.h"
 
 #include <QSqlError>
-#include <QSqlQuery>
-#include <QSqlRecord>
 
+#include <algorithm>
 #include <vector>
 
-using store::logLine;
+Locker LockerRecord;
+
+namespace store::lockers {
 
 namespace {
-// A server can send any locker count; more than this is no real cabinet and
-// would only stall the window while rows are built.
-constexpr int MaxLockers = 1024;
-
-bool lockerCountInRange(int count)
+Locker fromRow(const QSqlQuery &row)
 {
-    if (count <= MaxLockers)
+    Locker l;
+    l.locker_id = row.value(0).toInt();
+    l.locker_mobile = row.value(1).toString();
+    l.locker_password = row.value(2).toString();
+    l.locker_icon = row.value(3).toInt();
+    l.locker_nfc = row.value(4).toString();
+    l.locker_finger = row.value(5).toInt();
+    l.locker_timestart = row.value(6).toString();
+    l.locker_timechange = row.value(7).toString();
+    l.locker_startmode = row.value(8).toString();
+    l.locker_endmode = row.value(9).toString();
+    l.locker_status = row.value(10).toInt();
+    return l;
+}
+
+Result insertBlankRows(const QSqlDatabase &db, int count)
+{
+    Statement insert(db,
+                     QStringLiteral("INSERT INTO lockers (locker_id, locker_mobile, "
+                                    "locker_password, locker_icon, locker_nfc, locker_finger, "
+                                    "locker_timestart, locker_timechange, locker_startmode, "
+                                    "locker_endmode, locker_status) VALUES (?, '', '', 0, '', "
+                                    "0, '', '', '', '', 0)"),
+                     "Insert locker error:");
+    for (int lockerId = 1; lockerId <= count; ++lockerId) {
+        const Result inserted = insert.run({lockerId});
+        if (!inserted)
+            return inserted;
+    }
+    return Result::success();
+}
+} // namespace
+
+Result create(const QSqlDatabase &db)
+{
+    return runDirect(db, CreateSql, "Create lockers table error:");
+}
+
+bool countInRange(int count)
+{
+    if (count <= MaxCount)
         return true;
     logLine() << "Locker count out of range:" << count;
     return false;
 }
-} // namespace
 
-int MainWindow::lockersReadTable()
+bool readSet(const QSqlDatabase &db, int count, const std::function<void(const Locker &)> &onRow)
 {
-    const int count = DeviceInfoRecord.dev_lockers;
-    if (count <= 0 || count > MaxLockers)
-        return 0;
-    if (!mainDb.isOpen() && !mainDb.open())
-        return 0;
-
+    if (count <= 0 || count > MaxCount)
+        return false;
     std::vector<char> present(static_cast<size_t>(count), 0);
-    QSqlQuery query(mainDb);
+    QSqlQuery query(db);
     query.setForwardOnly(true);
-    query.exec(QStringLiteral(
-        "SELECT locker_id, locker_mobile, locker_password, locker_icon, locker_nfc, "
-        "locker_finger, locker_timestart, locker_timechange, locker_startmode, locker_endmode, "
-        "locker_status FROM lockers"));
+    query.exec(SelectSql);
     while (query.next()) {
         const int lockerId = query.value(0).toInt();
         if (lockerId < 1 || lockerId > count)
             continue;
-        LockerRecord = store::lockerFromQuery(query);
-        store::logLocker(LockerRecord);
+        onRow(fromRow(query));
         present[static_cast<size_t>(lockerId - 1)] = 1;
     }
-    for (char p : present)
-        if (!p)
-            return 0;
-    return 1;
+    return std::find(present.begin(), present.end(), 0) == present.end();
 }
 
-namespace {
-// Deletes every locker row; *removed tells how many there were.
-bool deleteAllLockers(const QSqlDatabase &db, QString *error, int *removed)
+Result removeAll(const QSqlDatabase &db, int *removed)
 {
     QSqlQuery query(db);
-    if (!query.exec(QStringLiteral("DELETE FROM lockers WHERE row>=1"))) {
-        *error = query.lastError().text();
-        return false;
-    }
-    *removed = query.numRowsAffected();
-    return true;
+    if (!query.exec(QStringLiteral("DELETE FROM lockers WHERE row>=1")))
+        return Result::failure(query.lastError().text());
+    if (removed)
+        *removed = query.numRowsAffected();
+    return Result::success();
 }
 
-// Replaces the whole locker set by count blank rows in one transaction: the
-// old rows are removed and the new ones inserted together, so a failure at
-// any point leaves the previous set exactly as it was. A cabinet without
-// lockers keeps whatever rows there are. *removed tells how many rows of the
-// previous set were replaced.
-bool replaceLockerSet(const QSqlDatabase &db, int count, int *removed)
+Result replaceSet(const QSqlDatabase &db, int count, int *removed)
 {
-    *removed = 0;
-    if (!lockerCountInRange(count))
-        return false;
+    if (removed)
+        *removed = 0;
+    if (!countInRange(count))
+        return Result::failure(QStringLiteral("locker count out of range"));
     if (count <= 0)
-        return true;
-    store::Transaction transaction(db, "lockers");
-    if (!transaction.isActive()) {
-        logLine() << "Insert locker error:" << transaction.errorText();
-        return false;
-    }
-    QString deleteError;
+        return Result::success();
+    Transaction transaction(db, "lockers", {"Insert locker error:", "Commit lockers error:"});
+    if (!transaction.isActive())
+        return Result::failure(transaction.errorText());
     int deleted = 0;
-    if (!deleteAllLockers(db, &deleteError, &deleted)) {
-        logLine() << "Delete lockers error:" << deleteError;
-        return false;
+    const Result cleared = removeAll(db, &deleted);
+    if (!cleared) {
+        logLine() << "Delete lockers error:" << cleared.error;
+        return cleared;
     }
-    {
-        QSqlQuery query(db);
-        // Not executed when the store refuses to prepare it, so the error
-        // text stays the store's own.
-        const bool prepared = query.prepare(QStringLiteral(
-            "INSERT INTO lockers (locker_id, locker_mobile, locker_password, locker_icon, "
-            "locker_nfc, locker_finger, locker_timestart, locker_timechange, locker_startmode, "
-            "locker_endmode, locker_status) VALUES (?, '', '', 0, '', 0, '', '', '', '', 0)"));
-        for (int lockerId = 1; lockerId <= count; ++lockerId) {
-            query.bindValue(0, lockerId);
-            if (!prepared || !query.exec()) {
-                logLine() << "Insert locker error:" << query.lastError().text();
-                return false;
-            }
-        }
-    }
-    if (!transaction.commit()) {
-        logLine() << "Commit lockers error:" << transaction.errorText();
-        return false;
-    }
-    *removed = deleted;
-    return true;
-}
-} // namespace
-
-bool MainWindow::LockersDeleteTable()
-{
-    QString error;
-    int removed = 0;
-    return deleteAllLockers(mainDb, &error, &removed);
+    const Result inserted = insertBlankRows(db, count);
+    if (!inserted)
+        return inserted;
+    if (!transaction.commit())
+        return Result::failure(transaction.errorText());
+    if (removed)
+        *removed = deleted;
+    return Result::success();
 }
 
-bool MainWindow::lockerInsertTable()
+void log(const Locker &l)
 {
-    int removed = 0;
-    return replaceLockerSet(mainDb, DeviceInfoRecord.dev_lockers, &removed);
+    logLine() << "locker_id:" << l.locker_id << "| locker_mobile:" << l.locker_mobile
+              << "| locker_password:" << l.locker_password << "| locker_icon:" << l.locker_icon
+              << "| locker_nfc:" << l.locker_nfc << "| locker_finger:" << l.locker_finger
+              << "| locker_timestart:" << l.locker_timestart
+              << "| locker_timechange:" << l.locker_timechange
+              << "| locker_startmode:" << l.locker_startmode
+              << "| locker_endmode:" << l.locker_endmode << "| locker_status:" << l.locker_status;
 }
 
-int MainWindow::createDatabase()
-{
-    const int count = DeviceInfoRecord.dev_lockers;
-    if (!lockerCountInRange(count))
-        return 0;
-    // The set as it stands is read (and logged) first; the rows it holds are
-    // replaced inside the insert transaction.
-    lockersReadTable();
-    if (!lockersCreateTable())
-        return 0;
-    int removed = 0;
-    const bool replaced = replaceLockerSet(mainDb, count, &removed);
-    // Told only once the replacement has landed: a rebuild that is rolled
-    // back has cleared nothing.
-    if (replaced && removed > 0)
-        showErrorDisplay(QStringLiteral("All Locker cleared!"), 0);
-    showErrorDisplay(QStringLiteral("Locker db create! OK"), 0);
-    if (!replaced)
-        return 0;
-    showErrorDisplay(QStringLiteral("Lockers insert! OK"), 0);
-    return lockersReadTable();
-}
+} // namespace store::lockers

@@ -4,9 +4,6 @@
 
 namespace store {
 
-inline constexpr char MainConnectionName[] = "qt_sql_default_connection";
-inline constexpr char MediaConnectionName[] = "media_db_conn";
-
 // "C:/QUORVIN/" on Windows; elsewhere the folder QUORVIN in the user's home.
 // Always ends in a slash.
 QString defaultDataRoot();

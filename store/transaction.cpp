@@ -1,5 +1,7 @@
 #include "store/transaction.h"
 
+#include "store/log.h"
+
 #include <QHash>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -15,12 +17,14 @@ QHash<QString, int> &openUnits()
 }
 } // namespace
 
-Transaction::Transaction(const QSqlDatabase &db, const char *name)
-    : m_db(db), m_name(QString::fromLatin1(name))
+Transaction::Transaction(const QSqlDatabase &db, const char *name, Labels failureLabels)
+    : m_db(db), m_name(QString::fromLatin1(name)), m_labels(failureLabels)
 {
     m_active = run(QStringLiteral("SAVEPOINT ") + m_name);
     if (m_active)
         m_outermost = openUnits()[m_db.connectionName()]++ == 0;
+    else
+        logLine() << m_labels.begin << m_error;
 }
 
 Transaction::~Transaction()
@@ -34,7 +38,10 @@ bool Transaction::commit()
     if (!m_active)
         return false;
     if (!run(QStringLiteral("RELEASE SAVEPOINT ") + m_name)) {
+        const QString error = m_error;
         rollback();
+        m_error = error;
+        logLine() << m_labels.commit << m_error;
         return false;
     }
     m_active = false;

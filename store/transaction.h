@@ -9,10 +9,19 @@ namespace store {
 // SQLite savepoints, so units nest: an inner unit becomes part of the outer
 // one, and only the outermost commit reaches the file. A unit that is neither
 // committed nor rolled back is rolled back when it goes out of scope.
+//
+// A unit that cannot begin or commit writes its caller's label and the store's
+// error text to the log.
 class Transaction
 {
 public:
-    Transaction(const QSqlDatabase &db, const char *name);
+    struct Labels
+    {
+        const char *begin;
+        const char *commit;
+    };
+
+    Transaction(const QSqlDatabase &db, const char *name, Labels failureLabels);
     ~Transaction();
     Transaction(const Transaction &) = delete;
     Transaction &operator=(const Transaction &) = delete;
@@ -29,6 +38,7 @@ private:
 
     QSqlDatabase m_db;
     QString m_name;
+    Labels m_labels;
     QString m_error;
     bool m_active = false;
     bool m_outermost = false;

@@ -6,6 +6,7 @@
 // stored data is what it was wherever an operation failed, that the window
 // still answers, and that nothing appears outside the data root.
 
+#include "store/connection.h"
 #include "store/paths.h"
 #include "support/testsupport.h"
 
@@ -131,9 +132,9 @@ QByteArray activeRecord(int lockers)
 
 // Gives one of the window's connections a short busy time-out. The handle
 // shares the window's connection, so reopening it here changes the window's.
-bool shortenBusyTimeout(const char *connection)
+bool shortenBusyTimeout(QLatin1String connection)
 {
-    QSqlDatabase db = QSqlDatabase::database(QLatin1String(connection), false);
+    QSqlDatabase db = QSqlDatabase::database(connection, false);
     db.close();
     db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(ShortBusyMs));
     return db.open();

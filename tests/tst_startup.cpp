@@ -4,7 +4,6 @@
 #include "support/testsupport.h"
 
 #include "store/records.h"
-#include "store/schema.h"
 #include "ui/soundlevel.h"
 
 #include <QDir>
@@ -42,7 +41,7 @@ bool writeMainStore(const TestHome &home, const QStringList &rows)
 {
     if (!QDir().mkpath(home.root()))
         return false;
-    if (!execSql(home.mainStore(), QString::fromLatin1(store::CreateDeviceInfoSql)))
+    if (!execSql(home.mainStore(), QString(store::deviceInfo::CreateSql)))
         return false;
     for (const QString &values : rows) {
         if (!execSql(home.mainStore(),
@@ -66,7 +65,7 @@ bool writeActiveDevice(const TestHome &home)
 bool writeMediaRow(const TestHome &home, const QString &values)
 {
     return QDir().mkpath(home.root())
-           && execSql(home.mediaStore(), QString::fromLatin1(store::CreateMediaSql))
+           && execSql(home.mediaStore(), QString(store::media::CreateSql))
            && execSql(home.mediaStore(),
                       QStringLiteral("INSERT INTO media (id, dev_id, path_public_enable, "
                                      "path_private_enable, path_local_enable, "

@@ -4,7 +4,6 @@
 #include "support/testsupport.h"
 
 #include "store/records.h"
-#include "store/schema.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -514,7 +513,7 @@ void tst_Store::mediaInsertBesideOtherRow()
     MainWindow w;
     QVERIFY(callBool(&w, "deviceInfoAddTable", QStringLiteral("   ")));
     QCOMPARE(callInt(&w, "deviceInfoReadTable"), 1);
-    QVERIFY(execSql(home.mediaStore(), QString::fromLatin1(store::CreateMediaSql)));
+    QVERIFY(execSql(home.mediaStore(), QString(store::media::CreateSql)));
     QVERIFY(execSql(home.mediaStore(), "INSERT INTO media VALUES (NULL, 2, 'OTHER', 0, 0, 1, 10)"));
 
     pressMediaSave(w);
@@ -528,7 +527,7 @@ void tst_Store::mediaReadSetsSliderWithoutSignal()
 {
     TestHome home;
     MainWindow w;
-    QVERIFY(execSql(home.mediaStore(), QString::fromLatin1(store::CreateMediaSql)));
+    QVERIFY(execSql(home.mediaStore(), QString(store::media::CreateSql)));
     QVERIFY(execSql(home.mediaStore(),
                     "INSERT INTO media VALUES (NULL, 1, '  QV8B2024001 ', 0, 1, 1, 150)"));
     QSignalSpy spy(slider(w), &QSlider::valueChanged);
@@ -589,7 +588,7 @@ void tst_Store::mediaSaveFailure()
     if (savedBefore)
         pressMediaSave(w);
     else
-        QVERIFY(execSql(home.mediaStore(), QString::fromLatin1(store::CreateMediaSql)));
+        QVERIFY(execSql(home.mediaStore(), QString(store::media::CreateSql)));
     QVERIFY(execSql(home.mediaStore(), trigger));
     widget<QCheckBox>(w, "media1")->setChecked(!media1);
     slider(w)->setValue(20);

@@ -3,7 +3,6 @@
 
 #include "activation/devicepage.h"
 #include "store/records.h"
-#include "store/schema.h"
 #include "support/testsupport.h"
 #include "ui/soundlevel.h"
 #include "ui/toast.h"
@@ -43,9 +42,9 @@ bool storeDevice(const TestHome &home, const QString &values)
 {
     if (!QDir().mkpath(home.root()))
         return false;
-    for (const char *create : {store::CreateDeviceInfoSql, store::CreateDeviceSettingSql,
-                               store::CreateProcessSql, store::CreateLockersSql})
-        if (!execSql(home.mainStore(), QString::fromLatin1(create)))
+    for (QLatin1String create : {store::deviceInfo::CreateSql, store::deviceSetting::CreateSql,
+                               store::process::CreateSql, store::lockers::CreateSql})
+        if (!execSql(home.mainStore(), QString(create)))
             return false;
     return execSql(home.mainStore(),
                    "INSERT INTO device_info (id, dev_id, dev_name, dev_model, dev_lockers, "
@@ -318,7 +317,7 @@ void UiTest::deletePairDeletesOnlyOnConfirmation()
 {
     TestHome home;
     QVERIFY(storeDevice(home, "'QV8B2024001', 'Brisa one', 'Brisa', 8, 'Hall A', '', '', 1"));
-    QVERIFY(execSql(home.mediaStore(), QString::fromLatin1(store::CreateMediaSql)));
+    QVERIFY(execSql(home.mediaStore(), QString(store::media::CreateSql)));
     QVERIFY(execSql(home.mediaStore(),
                     "INSERT INTO media (id, dev_id, path_public_enable, "
                     "path_private_enable, path_local_enable, "

@@ -1,8 +1,5 @@
 #include "ui/soundlevel.h"
 
-#include "app/mainwindow.h"
-#include "ui_mainwindow.h"
-
 #include <QPixmap>
 
 namespace gui {
@@ -29,29 +26,20 @@ QString soundPicturePath(SoundPicture picture)
     return QStringLiteral(":new/images/asset/volum1.png");
 }
 
-} // namespace gui
-
-void MainWindow::SoundShow()
+const QPixmap &soundPixmap(SoundPicture picture)
 {
-    // Each picture is decoded once per run.
-    static const QPixmap muted(gui::soundPicturePath(gui::SoundPicture::Muted));
-    static const QPixmap normal(gui::soundPicturePath(gui::SoundPicture::Normal));
-    static const QPixmap loud(gui::soundPicturePath(gui::SoundPicture::Loud));
-
-    switch (gui::soundPictureFor(ui->sound_level->value())) {
-    case gui::SoundPicture::Muted:
-        ui->labelsoundicon->setPixmap(muted);
-        break;
-    case gui::SoundPicture::Normal:
-        ui->labelsoundicon->setPixmap(normal);
-        break;
-    case gui::SoundPicture::Loud:
-        ui->labelsoundicon->setPixmap(loud);
+    static const QPixmap muted(soundPicturePath(SoundPicture::Muted));
+    static const QPixmap normal(soundPicturePath(SoundPicture::Normal));
+    static const QPixmap loud(soundPicturePath(SoundPicture::Loud));
+    switch (picture) {
+    case SoundPicture::Muted:
+        return muted;
+    case SoundPicture::Loud:
+        return loud;
+    case SoundPicture::Normal:
         break;
     }
+    return normal;
 }
 
-void MainWindow::on_sound_level_valueChanged(int)
-{
-    SoundShow();
-}
+} // namespace gui

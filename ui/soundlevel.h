@@ -2,6 +2,8 @@
 
 #include <QString>
 
+class QPixmap;
+
 namespace gui {
 
 enum class SoundPicture { Muted, Normal, Loud };
@@ -11,5 +13,8 @@ SoundPicture soundPictureFor(int level);
 
 // Resource path of each picture.
 QString soundPicturePath(SoundPicture picture);
+
+// The picture itself, decoded on first use and kept for the whole run.
+const QPixmap &soundPixmap(SoundPicture picture);
 
 } // namespace gui

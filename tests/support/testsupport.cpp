@@ -451,7 +451,6 @@ QStringList linesStartingWith(const LogCapture &log, const QString &prefix)
 } // namespace testing
 
 #include "activation/lookup.h"
-#include "store/schema.h"
 
 #include <QAbstractButton>
 #include <QLineEdit>
@@ -559,7 +558,7 @@ bool seedDevice(const TestHome &home, const QString &serial, int status, bool wi
                                     "locker_endmode, locker_status) VALUES (%1, '091200000%1', "
                                     "'', 0, '', 0, '', '', '', '', 1)")
                          .arg(id));
-    return ok && execSql(home.mediaStore(), QString::fromLatin1(store::CreateMediaSql))
+    return ok && execSql(home.mediaStore(), QString(store::media::CreateSql))
            && execSql(home.mediaStore(),
                       "INSERT INTO media (id, dev_id, path_public_enable, path_private_enable, "
                       "path_local_enable, sound_enable_level) VALUES (1, '"

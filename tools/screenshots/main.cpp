@@ -4,7 +4,6 @@
 #include "app/mainwindow.h"
 #include "resources/resources.h"
 #include "store/records.h"
-#include "store/schema.h"
 #include "ui/fonts.h"
 #include "ui/toast.h"
 
@@ -28,9 +27,9 @@ bool prepareActiveDevice(const QString &root)
         db.setDatabaseName(root + QStringLiteral("Zelvatto.sql"));
         ok = db.open();
         QSqlQuery q(db);
-        for (const char *statement : {store::CreateDeviceInfoSql, store::CreateDeviceSettingSql,
-                                      store::CreateLockersSql, store::CreateProcessSql})
-            ok = ok && q.exec(QString::fromLatin1(statement));
+        for (QLatin1String statement : {store::deviceInfo::CreateSql, store::deviceSetting::CreateSql,
+                                      store::lockers::CreateSql, store::process::CreateSql})
+            ok = ok && q.exec(QString(statement));
         ok = ok && q.exec(QStringLiteral(
                  "INSERT INTO device_info (id, dev_id, dev_name, dev_model, dev_lockers, "
                  "dev_location, dev_address, dev_description, dev_status) VALUES (1, "

@@ -1,0 +1,153 @@
+// The window's store slots: each runs its store operation and does with the
+// result what the window does (its process-wide record, its toasts).
+
+#include "app/mainwindow.h"
+
+#include "store/devicesetting.h"
+#include "store/deviceinfo.h"
+#include "store/lockers.h"
+#include "store/log.h"
+#include "store/media.h"
+#include "store/process.h"
+#include "ui_mainwindow.h"
+
+using store::logLine;
+
+bool MainWindow::deviceInfoCreateTable()
+{
+    return store::deviceInfo::create(mainDb).done;
+}
+
+bool MainWindow::deviceSettingCreateTable()
+{
+    return store::deviceSetting::create(mainDb).done;
+}
+
+bool MainWindow::lockersCreateTable()
+{
+    return store::lockers::create(mainDb).done;
+}
+
+bool MainWindow::processCreateTable()
+{
+    return store::process::create(mainDb).done;
+}
+
+bool MainWindow::mediaCreateTable()
+{
+    return store::ensureOpen(mediaDb) && store::media::create(mediaDb).done;
+}
+
+int MainWindow::deviceInfoReadTable()
+{
+    if (!store::ensureOpen(mainDb))
+        return 0;
+    const std::optional<DeviceInfo> info = store::deviceInfo::read(mainDb);
+    if (!info)
+        return 0;
+    DeviceInfoRecord = *info;
+    store::deviceInfo::log(DeviceInfoRecord);
+    return 1;
+}
+
+int MainWindow::mediaPathReadTable()
+{
+    if (!store::ensureOpen(mediaDb)) {
+        logLine() << "Media DB is closed and cannot be opened!";
+        return 0;
+    }
+    const std::optional<MediaSetting> media = store::media::read(mediaDb);
+    if (!media)
+        return 0;
+    MediaRecord = *media;
+    // The level is set with the slider's signals blocked, so the change
+    // handler does not run for it; the picture is updated here instead.
+    const bool wasBlocked = ui->sound_level->blockSignals(true);
+    ui->sound_level->setValue(MediaRecord.sound_enable_level);
+    SoundShow();
+    store::media::log(MediaRecord);
+    ui->sound_level->blockSignals(wasBlocked);
+    return 1;
+}
+
+int MainWindow::deviceSettingReadTable()
+{
+    if (!store::ensureOpen(mainDb))
+        return 0;
+    const std::optional<DeviceSetting> setting = store::deviceSetting::read(mainDb);
+    if (!setting)
+        return 0;
+    DeviceSettingRecord = *setting;
+    store::deviceSetting::log(DeviceSettingRecord);
+    return 1;
+}
+
+bool MainWindow::deviceSettingAddTable()
+{
+    return store::deviceSetting::insertDefaults(mainDb).done;
+}
+
+bool MainWindow::deviceInfoAddTable(const QString &dev_id)
+{
+    return store::deviceInfo::insert(mainDb, dev_id).done;
+}
+
+bool MainWindow::deviceInfoUpdateIDTable(const QString &dev_id, int dev_status)
+{
+    return store::deviceInfo::updateId(mainDb, dev_id, dev_status).done;
+}
+
+bool MainWindow::deviceInfoUpdateTable(const QString &dev_name, const QString &dev_model,
+                                       int dev_lockers, const QString &dev_location,
+                                       const QString &dev_address, const QString &dev_description,
+                                       int dev_status)
+{
+    return store::deviceInfo::update(mainDb, {dev_name, dev_model, dev_lockers, dev_location,
+                                              dev_address, dev_description, dev_status})
+        .done;
+}
+
+int MainWindow::lockersReadTable()
+{
+    const int count = DeviceInfoRecord.dev_lockers;
+    if (count <= 0 || count > store::lockers::MaxCount || !store::ensureOpen(mainDb))
+        return 0;
+    const bool complete = store::lockers::readSet(mainDb, count, [](const Locker &locker) {
+        LockerRecord = locker;
+        store::lockers::log(locker);
+    });
+    return complete ? 1 : 0;
+}
+
+bool MainWindow::LockersDeleteTable()
+{
+    return store::lockers::removeAll(mainDb).done;
+}
+
+bool MainWindow::lockerInsertTable()
+{
+    return store::lockers::replaceSet(mainDb, DeviceInfoRecord.dev_lockers).done;
+}
+
+int MainWindow::createDatabase()
+{
+    const int count = DeviceInfoRecord.dev_lockers;
+    if (!store::lockers::countInRange(count))
+        return 0;
+    // The set as it stands is read (and logged) first; the rows it holds are
+    // replaced inside the insert transaction.
+    lockersReadTable();
+    if (!lockersCreateTable())
+        return 0;
+    int removed = 0;
+    const bool replaced = store::lockers::replaceSet(mainDb, count, &removed).done;
+    // Told only once the replacement has landed: a rebuild that is rolled
+    // back has cleared nothing.
+    if (replaced && removed > 0)
+        showErrorDisplay(QStringLiteral("All Locker cleared!"), 0);
+    showErrorDisplay(QStringLiteral("Locker db create! OK"), 0);
+    if (!replaced)
+        return 0;
+    showErrorDisplay(QStringLiteral("Lockers insert! OK"), 0);
+    return lockersReadTable();
+}
