@@ -58,6 +58,7 @@
 #include <cmath>
 #include <cstdio>
 #include <memory>
+#include <optional>
 
 namespace {
 
@@ -89,6 +90,28 @@ bool readCount(const QJsonValue &value, int minimum, int maximum, int *out)
     return true;
 }
 
+// Why a catalogue entry cannot be served; empty when it can.
+QString entryProblem(const QJsonValue &value, const QHash<QString, QJsonObject> &devices)
+{
+    const QJsonObject entry = value.toObject();
+    const QString id = entry.value(QLatin1String("dev_id")).toString();
+    int unused = 0;
+    if (!value.isObject() || id.isEmpty())
+        return QStringLiteral("expected an object with a non-empty \"dev_id\" text");
+    if (devices.contains(id))
+        return QStringLiteral("duplicate dev_id \"%1\"").arg(id);
+    if (entry.contains(QLatin1String("raw_body"))
+        && !entry.value(QLatin1String("raw_body")).isString())
+        return QStringLiteral("\"raw_body\" must be a text");
+    if (entry.contains(QLatin1String("http_status"))
+        && !readCount(entry.value(QLatin1String("http_status")), 100, 599, &unused))
+        return QStringLiteral("\"http_status\" must be a whole number from 100 to 599");
+    if (entry.contains(QLatin1String("delay_ms"))
+        && !readCount(entry.value(QLatin1String("delay_ms")), 0, 3600000, &unused))
+        return QStringLiteral("\"delay_ms\" must be a whole number from 0 to 3600000");
+    return QString();
+}
+
 bool loadCatalogue(const QString &path, QHash<QString, QJsonObject> *devices, QString *error)
 {
     QFile file(path);
@@ -110,27 +133,13 @@ bool loadCatalogue(const QString &path, QHash<QString, QJsonObject> *devices, QS
     }
     const QJsonArray entries = list.toArray();
     for (qsizetype i = 0; i < entries.size(); ++i) {
-        const QJsonObject entry = entries.at(i).toObject();
-        const QString id = entry.value(QLatin1String("dev_id")).toString();
-        const auto fail = [&](const QString &what) {
-            *error = QStringLiteral("%1: device %2: %3").arg(path, QString::number(i), what);
+        const QString problem = entryProblem(entries.at(i), *devices);
+        if (!problem.isEmpty()) {
+            *error = QStringLiteral("%1: device %2: %3").arg(path, QString::number(i), problem);
             return false;
-        };
-        int unused = 0;
-        if (!entries.at(i).isObject() || id.isEmpty())
-            return fail(QStringLiteral("expected an object with a non-empty \"dev_id\" text"));
-        if (devices->contains(id))
-            return fail(QStringLiteral("duplicate dev_id \"%1\"").arg(id));
-        if (entry.contains(QLatin1String("raw_body"))
-            && !entry.value(QLatin1String("raw_body")).isString())
-            return fail(QStringLiteral("\"raw_body\" must be a text"));
-        if (entry.contains(QLatin1String("http_status"))
-            && !readCount(entry.value(QLatin1String("http_status")), 100, 599, &unused))
-            return fail(QStringLiteral("\"http_status\" must be a whole number from 100 to 599"));
-        if (entry.contains(QLatin1String("delay_ms"))
-            && !readCount(entry.value(QLatin1String("delay_ms")), 0, 3600000, &unused))
-            return fail(QStringLiteral("\"delay_ms\" must be a whole number from 0 to 3600000"));
-        devices->insert(id, entry);
+        }
+        const QJsonObject entry = entries.at(i).toObject();
+        devices->insert(entry.value(QLatin1String("dev_id")).toString(), entry);
     }
     return true;
 }
@@ -267,13 +276,17 @@ private:
     QString m_accessValue;
 };
 
-} // namespace
-
-int main(int argc, char *argv[])
+struct Options
 {
-    QCoreApplication app(argc, argv);
-    QCoreApplication::setApplicationName(QStringLiteral("directory-server"));
+    quint16 port = 0;
+    QHostAddress address;
+    QString cataloguePath;
+    QString accessValue;
+};
 
+// The command line as options, or the reason it cannot be served.
+std::optional<Options> parseOptions(const QCoreApplication &app)
+{
     QCommandLineParser parser;
     parser.setApplicationDescription(
         QStringLiteral("Reference device directory server: answers serial-number lookups on\n"
@@ -289,54 +302,67 @@ int main(int argc, char *argv[])
     const QCommandLineOption catalogueOption(
         QStringLiteral("catalogue"),
         QStringLiteral("JSON catalogue of devices (default: the built-in sample catalogue)."),
-        QStringLiteral("FILE"));
+        QStringLiteral("FILE"), kBuiltInCatalogue);
     const QCommandLineOption accessOption(
         QStringLiteral("access"), QStringLiteral("Access value (PsW) the server accepts."),
         QStringLiteral("VALUE"), kDefaultAccessValue);
     parser.addOptions({portOption, bindOption, catalogueOption, accessOption});
     parser.process(app);
 
+    Options options;
     bool portOk = false;
     const uint port = parser.value(portOption).toUInt(&portOk);
-    if (!portOk || port > 65535) {
+    options.port = static_cast<quint16>(port);
+    options.cataloguePath = parser.value(catalogueOption);
+    options.accessValue = parser.value(accessOption);
+    if (!portOk || port > 65535)
         logLine(QStringLiteral("error: invalid port \"%1\"").arg(parser.value(portOption)));
-        return 1;
-    }
-    QHostAddress address;
-    if (!address.setAddress(parser.value(bindOption))) {
+    else if (!options.address.setAddress(parser.value(bindOption)))
         logLine(QStringLiteral("error: invalid bind address \"%1\"").arg(parser.value(bindOption)));
-        return 1;
-    }
+    else if (options.accessValue.isEmpty())
+        logLine(QStringLiteral("error: the access value must not be empty"));
+    else
+        return options;
+    return std::nullopt;
+}
 
-    const QString cataloguePath =
-        parser.isSet(catalogueOption) ? parser.value(catalogueOption) : kBuiltInCatalogue;
+// The base URL a client reaches the server at.
+QString baseUrl(const QHostAddress &address, quint16 port)
+{
+    const QString host = address.protocol() == QAbstractSocket::IPv6Protocol
+                             ? QLatin1Char('[') + address.toString() + QLatin1Char(']')
+                             : address.toString();
+    return QStringLiteral("http://%1:%2").arg(host, QString::number(port));
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("directory-server"));
+    const std::optional<Options> options = parseOptions(app);
+    if (!options)
+        return 1;
     QHash<QString, QJsonObject> devices;
     QString error;
-    if (!loadCatalogue(cataloguePath, &devices, &error)) {
+    if (!loadCatalogue(options->cataloguePath, &devices, &error)) {
         logLine(QStringLiteral("error: ") + error);
         return 1;
     }
 
-    const QString accessValue = parser.value(accessOption);
-    if (accessValue.isEmpty()) {
-        logLine(QStringLiteral("error: the access value must not be empty"));
-        return 1;
-    }
-    DirectoryServer server(std::move(devices), accessValue);
+    DirectoryServer server(std::move(devices), options->accessValue);
     auto *tcpServer = new QTcpServer(&server);
-    if (!tcpServer->listen(address, static_cast<quint16>(port))) {
+    if (!tcpServer->listen(options->address, options->port)) {
         logLine(QStringLiteral("error: cannot listen on %1 port %2: %3")
-                    .arg(address.toString(), QString::number(port), tcpServer->errorString()));
+                    .arg(options->address.toString(), QString::number(options->port),
+                         tcpServer->errorString()));
         return 1;
     }
     server.bind(tcpServer);
 
-    const QString host = address.protocol() == QAbstractSocket::IPv6Protocol
-                             ? QLatin1Char('[') + address.toString() + QLatin1Char(']')
-                             : address.toString();
-    std::printf("http://%s:%u\n", qPrintable(host), unsigned(tcpServer->serverPort()));
+    std::printf("%s\n", qPrintable(baseUrl(options->address, tcpServer->serverPort())));
     std::fflush(stdout);
-    logLine(QStringLiteral("serving %1 from %2").arg(kLookupPath, cataloguePath));
-
+    logLine(QStringLiteral("serving %1 from %2").arg(kLookupPath, options->cataloguePath));
     return app.exec();
 }
