@@ -5,7 +5,6 @@
 #include "store/records.h"
 #include "ui_mainwindow.h"
 
-#include <QCoreApplication>
 #include <QFile>
 #include <QSqlDatabase>
 
