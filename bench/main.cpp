@@ -217,7 +217,8 @@ double bareStartUp()
 void startDirectoryServer(QProcess &server)
 {
     server.setStandardErrorFile(QProcess::nullDevice()); // one line per request
-    server.start(QStringLiteral(DIRECTORY_SERVER_PATH), {"--port", "0"});
+    server.start(QStringLiteral(DIRECTORY_SERVER_PATH),
+                 {QStringLiteral("--port"), QStringLiteral("0")});
     while (!server.canReadLine())
         check(server.waitForReadyRead(WaitMs),
               QStringLiteral("the directory server did not start"));
@@ -336,7 +337,8 @@ double childResidentMb(const char *what)
 {
     QProcess child;
     child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    child.start(QCoreApplication::applicationFilePath(), {"--rss-child", what});
+    child.start(QCoreApplication::applicationFilePath(),
+                {QStringLiteral("--rss-child"), QString::fromLatin1(what)});
     check(child.waitForFinished(60000) && child.exitCode() == 0,
           QStringLiteral("the memory child failed"));
     const qint64 kb = child.readAllStandardOutput().trimmed().toLongLong();
@@ -402,7 +404,8 @@ int run(int repeat, int rssRuns, const QString &home)
 
     std::vector<Medians> rebuild;
     {
-        QSqlDatabase plain = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "bench_plain");
+        QSqlDatabase plain =
+            QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("bench_plain"));
         plain.setDatabaseName(home + QStringLiteral("/plain.sql"));
         check(plain.open(), QStringLiteral("cannot open the plain store"));
         QSqlQuery(plain).exec(store::lockers::CreateSql);
@@ -454,11 +457,16 @@ int main(int argc, char *argv[])
 
     QCommandLineParser parser;
     parser.addHelpOption();
-    const QCommandLineOption repeatOption("repeat", "Runs per measurement (default 21).", "N",
-                                          "21");
-    const QCommandLineOption rssOption("rss-runs", "Child processes per memory figure (default 7).",
-                                       "N", "7");
-    QCommandLineOption childOption("rss-child", "Memory child: window or bare.", "what");
+    const QCommandLineOption repeatOption(QStringLiteral("repeat"),
+                                          QStringLiteral("Runs per measurement (default 21)."),
+                                          QStringLiteral("N"), QStringLiteral("21"));
+    const QCommandLineOption rssOption(
+        QStringLiteral("rss-runs"),
+        QStringLiteral("Child processes per memory figure (default 7)."), QStringLiteral("N"),
+        QStringLiteral("7"));
+    QCommandLineOption childOption(QStringLiteral("rss-child"),
+                                   QStringLiteral("Memory child: window or bare."),
+                                   QStringLiteral("what"));
     childOption.setFlags(QCommandLineOption::HiddenFromHelp);
     parser.addOptions({repeatOption, rssOption, childOption});
     parser.process(app);

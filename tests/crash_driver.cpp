@@ -104,7 +104,8 @@ bool registerSerial(MainWindow &w, const QString &serial)
         std::fprintf(stderr, "crash_driver: no reply from the directory server\n");
         std::exit(2);
     }
-    return onDevicePage(w) && testing::toastLabels(&w).constLast() == "Everything is OK";
+    return onDevicePage(w)
+           && testing::toastLabels(&w).constLast() == QLatin1String("Everything is OK");
 }
 
 } // namespace

@@ -21,6 +21,7 @@
 
 #include <random>
 
+using namespace Qt::StringLiterals;
 using namespace testing;
 
 namespace {
@@ -55,27 +56,27 @@ QStringList recordRow(const QString &name, const QString &model, int lockers,
 // activated, the two manual models and the server's record.
 const QList<Record> &wholeRecords()
 {
-    static const QList<Record> records {
+    static const QList<Record> records{
         {"saved", recordRow({}, {}, 0, {}, {}, {}, 0)},
-        {"Alpha-8", recordRow("Alpha-8", "Brisa", 8, {}, {}, {}, 1)},
-        {"Omega-16", recordRow("Omega-16", "Fjor", 16, {}, {}, {}, 1)},
-        {"registered",
-         recordRow("Crash Cabinet", "Colm", 7, "Dock 7", "7 Quay Road", "Seven lockers", 1)},
+        {"Alpha-8", recordRow(u"Alpha-8"_s, u"Brisa"_s, 8, {}, {}, {}, 1)},
+        {"Omega-16", recordRow(u"Omega-16"_s, u"Fjor"_s, 16, {}, {}, {}, 1)},
+        {"registered", recordRow(u"Crash Cabinet"_s, u"Colm"_s, 7, u"Dock 7"_s, u"7 Quay Road"_s,
+                                 u"Seven lockers"_s, 1)},
     };
     return records;
 }
 
 bool writeCrashCatalogue(const QString &file)
 {
-    const QJsonObject entry {{"dev_id", Serial},
-                             {"dev_name", "Crash Cabinet"},
-                             {"dev_model", "Colm"},
-                             {"dev_lockers", 7},
-                             {"dev_location", "Dock 7"},
-                             {"dev_address", "7 Quay Road"},
-                             {"dev_description", "Seven lockers"},
-                             {"dev_status", 1},
-                             {"dev_timer_system", TimerSystem}};
+    const QJsonObject entry{{u"dev_id"_s, Serial},
+                            {u"dev_name"_s, u"Crash Cabinet"_s},
+                            {u"dev_model"_s, u"Colm"_s},
+                            {u"dev_lockers"_s, 7},
+                            {u"dev_location"_s, u"Dock 7"_s},
+                            {u"dev_address"_s, u"7 Quay Road"_s},
+                            {u"dev_description"_s, u"Seven lockers"_s},
+                            {u"dev_status"_s, 1},
+                            {u"dev_timer_system"_s, TimerSystem}};
     return writeCatalogue(file, QJsonArray {entry});
 }
 
@@ -186,7 +187,7 @@ QString CrashTest::checkStores(const TestHome &home, QString *state)
         if (record.row == device)
             found = &record;
     if (!found)
-        return QStringLiteral("device_info holds a mixed record: ") + device.join('|');
+        return QStringLiteral("device_info holds a mixed record: ") + device.join(u'|');
     *state = QString::fromLatin1(found->label);
 
     const QList<QVariantList> settings
@@ -213,10 +214,10 @@ QString CrashTest::checkStores(const TestHome &home, QString *state)
         expected.append(QStringLiteral("%1x1").arg(id));
     QStringList actual;
     for (const QVariantList &row : lockers)
-        actual.append(row.value(0).toString() + 'x' + row.value(1).toString());
+        actual.append(row.value(0).toString() + u'x' + row.value(1).toString());
     if (actual != expected)
         return QStringLiteral("%1 with lockers [%2], expected [%3]")
-            .arg(*state, actual.join(' '), expected.join(' '));
+            .arg(*state, actual.join(u' '), expected.join(u' '));
     const QString filled = single(
         main,
         QStringLiteral("SELECT COUNT(*) FROM lockers WHERE NOT (locker_mobile='' AND "
@@ -271,7 +272,7 @@ void CrashTest::killedWritesLeaveWholeRecords()
                 .arg(round)
                 .arg(seed)
                 .arg(delay)
-                .arg(output.lines().mid(qMax(0, int(output.lines().size()) - 4)).join(" / "),
+                .arg(output.lines().mid(qMax(0, int(output.lines().size()) - 4)).join(u" / "_s),
                      QString::fromUtf8(fileBytes(driverErrors).right(600)));
         };
 
@@ -292,7 +293,7 @@ void CrashTest::killedWritesLeaveWholeRecords()
                 continue;
             ++steps;
             QVERIFY2(line.endsWith(QLatin1String(" ok")),
-                     qPrintable(QStringLiteral("step failed: ") + line + "; " + context()));
+                     qPrintable(QStringLiteral("step failed: ") + line + u"; "_s + context()));
         }
 
         // A journal left behind means the kill fell inside a write
@@ -305,7 +306,7 @@ void CrashTest::killedWritesLeaveWholeRecords()
 
         QString state;
         const QString problem = checkStores(home, &state);
-        QVERIFY2(problem.isEmpty(), qPrintable(problem + "; " + context()));
+        QVERIFY2(problem.isEmpty(), qPrintable(problem + u"; "_s + context()));
         ++states[state];
         ++survived;
     }

@@ -19,6 +19,7 @@
 
 #include <memory>
 
+using namespace Qt::StringLiterals;
 using namespace testing;
 
 namespace {
@@ -60,15 +61,15 @@ private:
 
 QJsonObject record(const QString &name, int lockers, int status)
 {
-    return QJsonObject{{"dev_id", Serial},
-                       {"dev_name", name},
-                       {"dev_model", "Dorne"},
-                       {"dev_lockers", lockers},
-                       {"dev_location", "Location " + name},
-                       {"dev_address", "Address " + name},
-                       {"dev_description", "Description " + name},
-                       {"dev_status", status},
-                       {"dev_timer_system", "07:00-19:00"}};
+    return QJsonObject{{u"dev_id"_s, Serial},
+                       {u"dev_name"_s, name},
+                       {u"dev_model"_s, u"Dorne"_s},
+                       {u"dev_lockers"_s, lockers},
+                       {u"dev_location"_s, u"Location "_s + name},
+                       {u"dev_address"_s, u"Address "_s + name},
+                       {u"dev_description"_s, u"Description "_s + name},
+                       {u"dev_status"_s, status},
+                       {u"dev_timer_system"_s, u"07:00-19:00"_s}};
 }
 
 QByteArray json(const QJsonObject &object)
@@ -93,10 +94,10 @@ Stored stored(const TestHome &home)
     Stored s;
     s.mainBytes = fileBytes(home.mainStore());
     s.mediaBytes = fileBytes(home.mediaStore());
-    s.devices = rows(home.mainStore(), "SELECT * FROM device_info ORDER BY row");
-    s.settings = rows(home.mainStore(), "SELECT * FROM device_setting ORDER BY row");
-    s.lockers = rows(home.mainStore(), "SELECT * FROM lockers ORDER BY row");
-    s.media = rows(home.mediaStore(), "SELECT * FROM media ORDER BY row");
+    s.devices = rows(home.mainStore(), u"SELECT * FROM device_info ORDER BY row"_s);
+    s.settings = rows(home.mainStore(), u"SELECT * FROM device_setting ORDER BY row"_s);
+    s.lockers = rows(home.mainStore(), u"SELECT * FROM lockers ORDER BY row"_s);
+    s.media = rows(home.mediaStore(), u"SELECT * FROM media ORDER BY row"_s);
     s.tree = treeListing(home.home());
     return s;
 }
@@ -116,7 +117,7 @@ void expectUnchanged(const Stored &before, const Stored &after)
 // Whatever was written lies under the data root.
 void expectNothingOutsideRoot(const Stored &before, const Stored &after)
 {
-    QCOMPARE(entriesOutside(after.tree, "QUORVIN/"), entriesOutside(before.tree, "QUORVIN/"));
+    QCOMPARE(entriesOutside(after.tree, u"QUORVIN/"_s), entriesOutside(before.tree, u"QUORVIN/"_s));
 }
 
 // What an earlier run left behind: the serial registered, a record the server
@@ -147,10 +148,11 @@ void expectLockerSet(const TestHome &home, int count)
     QStringList expected;
     for (int id = 1; id <= count; ++id)
         expected.append(QStringLiteral("%1|1").arg(id));
-    QCOMPARE(rows(home.mainStore(),
-                  "SELECT locker_id, COUNT(*) FROM lockers GROUP BY locker_id ORDER BY locker_id"),
-             expected);
-    QCOMPARE(rows(home.mainStore(), "SELECT COUNT(*) FROM lockers"),
+    QCOMPARE(
+        rows(home.mainStore(),
+             u"SELECT locker_id, COUNT(*) FROM lockers GROUP BY locker_id ORDER BY locker_id"_s),
+        expected);
+    QCOMPARE(rows(home.mainStore(), u"SELECT COUNT(*) FROM lockers"_s),
              QStringList{QString::number(count)});
 }
 
@@ -202,16 +204,16 @@ void TstFaultsServer::networkFailures_data()
 {
     QTest::addColumn<QString>("fault");
     QTest::addColumn<bool>("fresh");
-    const QStringList faults{"not listening",
-                             "accepts and never answers",
-                             "reference server answers after the time-out",
-                             "HTTP 404 carrying an active record",
-                             "HTTP 500 carrying an active record",
-                             "Content-Length beyond a complete active record",
-                             "connection closed halfway through the body",
-                             "connection closed before any answer",
-                             "chunked body cut off after its first chunk",
-                             "answer that is not HTTP"};
+    const QStringList faults{u"not listening"_s,
+                             u"accepts and never answers"_s,
+                             u"reference server answers after the time-out"_s,
+                             u"HTTP 404 carrying an active record"_s,
+                             u"HTTP 500 carrying an active record"_s,
+                             u"Content-Length beyond a complete active record"_s,
+                             u"connection closed halfway through the body"_s,
+                             u"connection closed before any answer"_s,
+                             u"chunked body cut off after its first chunk"_s,
+                             u"answer that is not HTTP"_s};
     for (const QString &fault : faults) {
         QTest::addRow("%s, first registration", qPrintable(fault)) << fault << true;
         QTest::addRow("%s, stored device", qPrintable(fault)) << fault << false;
@@ -227,44 +229,44 @@ void TstFaultsServer::networkFailures()
     QFETCH(bool, fresh);
     tried(fault);
 
-    const QByteArray active = json(record("Never Stored", 16, 1));
+    const QByteArray active = json(record(u"Never Stored"_s, 16, 1));
     FaultServer server;
     std::unique_ptr<LookupTimeoutOverride> timeout;
-    if (fault == "not listening") {
+    if (fault == u"not listening"_s) {
         server.closed = std::make_unique<ServerUrlOverride>(closedServerUrl());
-    } else if (fault == "accepts and never answers") {
+    } else if (fault == u"accepts and never answers"_s) {
         timeout = std::make_unique<LookupTimeoutOverride>(700);
         ScriptedHttpServer::Answer silent;
         silent.silent = true;
         QVERIFY(startScripted(server, {silent}));
-    } else if (fault == "reference server answers after the time-out") {
+    } else if (fault == u"reference server answers after the time-out"_s) {
         timeout = std::make_unique<LookupTimeoutOverride>(700);
-        QJsonObject entry = record("Never Stored", 16, 1);
-        entry.insert("delay_ms", 3000);
+        QJsonObject entry = record(u"Never Stored"_s, 16, 1);
+        entry.insert(u"delay_ms"_s, 3000);
         QVERIFY(startReference(server, entry));
-    } else if (fault.startsWith("HTTP ")) {
-        QJsonObject entry = record("Never Stored", 16, 1);
-        entry.insert("http_status", fault.mid(5, 3).toInt());
+    } else if (fault.startsWith(u"HTTP "_s)) {
+        QJsonObject entry = record(u"Never Stored"_s, 16, 1);
+        entry.insert(u"http_status"_s, fault.mid(5, 3).toInt());
         QVERIFY(startReference(server, entry));
-    } else if (fault == "Content-Length beyond a complete active record") {
+    } else if (fault == u"Content-Length beyond a complete active record"_s) {
         QByteArray bytes = ScriptedHttpServer::response(200, active);
         bytes.replace("Content-Length: " + QByteArray::number(active.size()),
                       "Content-Length: " + QByteArray::number(active.size() * 2));
         QVERIFY(startScripted(server, {answer(bytes)}));
-    } else if (fault == "connection closed halfway through the body") {
+    } else if (fault == u"connection closed halfway through the body"_s) {
         const QByteArray full = ScriptedHttpServer::response(200, active);
         QVERIFY(startScripted(server, {answer(full.left(full.size() - active.size() / 2))}));
-    } else if (fault == "connection closed before any answer") {
+    } else if (fault == u"connection closed before any answer"_s) {
         // The client sends such a request again on new connections a few
         // times; every attempt meets the same fault.
         QVERIFY(startScripted(server, QList<ScriptedHttpServer::Answer>(8, answer(QByteArray()))));
-    } else if (fault == "chunked body cut off after its first chunk") {
+    } else if (fault == u"chunked body cut off after its first chunk"_s) {
         const QByteArray half = active.left(active.size() / 2);
         QVERIFY(startScripted(
             server, {answer("HTTP/1.1 200 OK\r\nContent-Type: application/json\r\n"
                             "Transfer-Encoding: chunked\r\nConnection: close\r\n\r\n"
                             + QByteArray::number(half.size(), 16) + "\r\n" + half + "\r\n")}));
-    } else if (fault == "answer that is not HTTP") {
+    } else if (fault == u"answer that is not HTTP"_s) {
         QVERIFY(startScripted(server, QList<ScriptedHttpServer::Answer>(
                                           8, answer("SSH-2.0-OpenSSH_9.2\r\n" + active))));
     } else {
@@ -290,7 +292,7 @@ void TstFaultsServer::networkFailures()
     QCOMPARE(lastToast(w), NetworkToast);
     QCOMPARE(page(w), 0);
     expectUnchanged(before, stored(home));
-    QVERIFY(!log.contains("Never Stored"));
+    QVERIFY(!log.contains(u"Never Stored"_s));
     expectResponsive(w);
 }
 
@@ -308,18 +310,18 @@ void TstFaultsServer::largeBodies_data()
         words += word;
     const QByteArray plain = words.toUtf8().left(EightMegabytes);
 
-    QJsonObject huge = record("Huge", 16, 1);
-    huge.insert("dev_description", words);
+    QJsonObject huge = record(u"Huge"_s, 16, 1);
+    huge.insert(u"dev_description"_s, words);
     QTest::newRow("8 MB active record")
         << "8 MB active record" << json(huge) << "Everything is OK" << true;
     QTest::newRow("8 MB text without markers")
         << "8 MB text without markers" << plain << "Server reply could not be read!" << false;
     const QByteArray info = plain + " GetInfo";
     QTest::newRow("8 MB text ending in GetInfo")
-        << "8 MB text ending in GetInfo" << info << "Error: " + QString::fromUtf8(info).left(500)
+        << "8 MB text ending in GetInfo" << info << u"Error: "_s + QString::fromUtf8(info).left(500)
         << false;
-    QJsonObject hidden = record("Huge", 16, 1);
-    hidden.insert("dev_description", words + "ServerError");
+    QJsonObject hidden = record(u"Huge"_s, 16, 1);
+    hidden.insert(u"dev_description"_s, words + u"ServerError"_s);
     QTest::newRow("8 MB active record hiding ServerError")
         << "8 MB active record hiding ServerError" << json(hidden)
         << "Server error or bad connection!" << false;
@@ -361,10 +363,10 @@ void TstFaultsServer::largeBodies()
     if (activates) {
         const QJsonObject sent = QJsonDocument::fromJson(body).object();
         const QList<QVariantList> row = queryRows(
-            home.mainStore(), "SELECT dev_name, dev_description, dev_status FROM device_info");
+            home.mainStore(), u"SELECT dev_name, dev_description, dev_status FROM device_info"_s);
         QCOMPARE(row.size(), 1);
-        QCOMPARE(row.at(0).at(0).toString(), sent.value("dev_name").toString());
-        QVERIFY(row.at(0).at(1).toString() == sent.value("dev_description").toString());
+        QCOMPARE(row.at(0).at(0).toString(), sent.value(u"dev_name"_s).toString());
+        QVERIFY(row.at(0).at(1).toString() == sent.value(u"dev_description"_s).toString());
         QCOMPARE(row.at(0).at(2).toInt(), 1);
         expectLockerSet(home, 16);
         QCOMPARE(page(w), 1);
@@ -396,7 +398,7 @@ void TstFaultsServer::unreadableRecords_data()
     QTest::newRow("unclosed nesting after dev_id")
         << "unclosed nesting after dev_id"
         << "{\"dev_id\":" + QByteArray(depth, '[') << true;
-    const QByteArray active = json(record("Never Stored", 16, 1));
+    const QByteArray active = json(record(u"Never Stored"_s, 16, 1));
     QTest::newRow("array holding an active record") << "array holding an active record"
                                                     << "[" + active + "]" << true;
     QTest::newRow("active record followed by garbage")
@@ -418,7 +420,7 @@ void TstFaultsServer::unreadableRecords()
 
     FaultServer server;
     if (reference) {
-        QJsonObject entry{{"dev_id", Serial}, {"raw_body", QString::fromUtf8(body)}};
+        QJsonObject entry{{u"dev_id"_s, Serial}, {u"raw_body"_s, QString::fromUtf8(body)}};
         QVERIFY(startReference(server, entry));
     } else {
         QVERIFY(startScripted(server, {answer(ScriptedHttpServer::response(200, body))}));
@@ -438,7 +440,7 @@ void TstFaultsServer::unreadableRecords()
     QCOMPARE(lastToast(w), UnreadableToast);
     QCOMPARE(page(w), 0);
     expectUnchanged(before, stored(home));
-    QVERIFY(!log.contains("Update device_setting"));
+    QVERIFY(!log.contains(u"Update device_setting"_s));
     expectResponsive(w);
 }
 
@@ -459,7 +461,7 @@ void TstFaultsServer::oddBytes_data()
     QTest::newRow("invalid UTF-8 in an error report")
         << "invalid UTF-8 in an error report" << QByteArray("GetInfo: no device \xff\xfe\xc3");
     // Raw control characters inside the strings, which JSON wants escaped.
-    QByteArray controls = json(record("Plain", 8, 1));
+    QByteArray controls = json(record(u"Plain"_s, 8, 1));
     controls.replace("Plain", QByteArray("Tab\tNul\0Esc\x1b\rEnd", 16));
     QTest::newRow("raw control characters inside an active record")
         << "raw control characters (NUL, TAB, ESC, CR) inside an active record" << controls;
@@ -489,7 +491,7 @@ void TstFaultsServer::oddBytes()
 
     const QChar replacement(0xFFFD);
     if (body.startsWith("GetInfo")) {
-        QVERIFY(lastToast(w).startsWith("Error: GetInfo: no device "));
+        QVERIFY(lastToast(w).startsWith(u"Error: GetInfo: no device "_s));
         QVERIFY(lastToast(w).contains(replacement));
         expectUnchanged(before, stored(home));
         expectResponsive(w);
@@ -502,24 +504,24 @@ void TstFaultsServer::oddBytes()
     if (body.contains('\0')) {
         const QByteArray name("Tab\tNul\0Esc\x1b\rEnd", 16);
         const QList<QVariantList> row =
-            queryRows(home.mainStore(), "SELECT dev_name, hex(dev_name) FROM device_info");
+            queryRows(home.mainStore(), u"SELECT dev_name, hex(dev_name) FROM device_info"_s);
         QCOMPARE(row.size(), 1);
         QCOMPARE(row.at(0).at(0).toString(), QString::fromUtf8(name));
         QCOMPARE(row.at(0).at(1).toByteArray(), name.toHex().toUpper());
         QVERIFY(widget<QLabel>(w, "label_device_information")
                     ->text()
-                    .contains("Name: " + QString::fromUtf8(name) + "\n"));
+                    .contains(u"Name: "_s + QString::fromUtf8(name) + u"\n"_s));
         expectNothingOutsideRoot(before, stored(home));
         expectResponsive(w);
         return;
     }
-    const QStringList columns{"dev_name", "dev_model", "dev_location", "dev_address",
-                              "dev_description"};
-    const QStringList kept{"Bad", "Dorne", "Hall", "St", "door"};
+    const QStringList columns{u"dev_name"_s, u"dev_model"_s, u"dev_location"_s, u"dev_address"_s,
+                              u"dev_description"_s};
+    const QStringList kept{u"Bad"_s, u"Dorne"_s, u"Hall"_s, u"St"_s, u"door"_s};
     for (int i = 0; i < columns.size(); ++i) {
         const QList<QVariantList> row =
-            queryRows(home.mainStore(),
-                      "SELECT " + columns.at(i) + ", hex(" + columns.at(i) + ") FROM device_info");
+            queryRows(home.mainStore(), u"SELECT "_s + columns.at(i) + u", hex("_s + columns.at(i)
+                                            + u") FROM device_info"_s);
         QCOMPARE(row.size(), 1);
         const QString text = row.at(0).at(0).toString();
         QVERIFY2(text.contains(replacement) && text.contains(kept.at(i)), qPrintable(text));
@@ -530,7 +532,7 @@ void TstFaultsServer::oddBytes()
         QCOMPARE(decoded, text);
     }
     const QString timer =
-        rows(home.mainStore(), "SELECT dev_timer_system FROM device_setting").value(0);
+        rows(home.mainStore(), u"SELECT dev_timer_system FROM device_setting"_s).value(0);
     QCOMPARE(timer, QStringLiteral("07:00") + replacement);
     QVERIFY(widget<QLabel>(w, "label_device_information")->text().contains(replacement));
     expectNothingOutsideRoot(before, stored(home));
@@ -543,8 +545,8 @@ void TstFaultsServer::wrongTypes_data()
     QTest::addColumn<QJsonValue>("textValue");
     QTest::addColumn<QJsonValue>("numberValue");
 
-    const QJsonValue array = QJsonArray{1, "Brisa", QJsonArray{}};
-    const QJsonValue object = QJsonObject{{"value", 1}, {"dev_status", 1}};
+    const QJsonValue array = QJsonArray{1, u"Brisa"_s, QJsonArray{}};
+    const QJsonValue object = QJsonObject{{u"value"_s, 1}, {u"dev_status"_s, 1}};
     QTest::newRow("arrays") << "arrays in every key" << array << array;
     QTest::newRow("objects") << "objects in every key" << object << object;
     QTest::newRow("true") << "true in every key" << QJsonValue(true) << QJsonValue(true);
@@ -552,11 +554,12 @@ void TstFaultsServer::wrongTypes_data()
     QTest::newRow("null") << "null in every key" << QJsonValue(QJsonValue::Null)
                           << QJsonValue(QJsonValue::Null);
     QTest::newRow("swapped") << "numbers for texts, words for numbers" << QJsonValue(42)
-                             << QJsonValue("one");
+                             << QJsonValue(u"one"_s);
     QTest::newRow("out of range") << "numbers beyond any integer" << QJsonValue(-1e300)
                                   << QJsonValue(1e300);
-    QTest::newRow("digits split by a blank") << "digit strings split by a blank"
-                                             << QJsonValue(QJsonArray{"Brisa"}) << QJsonValue("1 2");
+    QTest::newRow("digits split by a blank")
+        << "digit strings split by a blank" << QJsonValue(QJsonArray{u"Brisa"_s})
+        << QJsonValue(u"1 2"_s);
 }
 
 // Every key of the wrong type gives its fallback: the record is written with
@@ -568,15 +571,15 @@ void TstFaultsServer::wrongTypes()
     QFETCH(QJsonValue, numberValue);
     tried(fault);
 
-    QJsonObject body{{"dev_id", Serial}};
+    QJsonObject body{{u"dev_id"_s, Serial}};
     for (const char *key : {"dev_name", "dev_model", "dev_location", "dev_address",
                             "dev_description", "dev_timer_system"})
-        body.insert(key, textValue);
+        body.insert(QLatin1String(key), textValue);
     for (const char *key : {"dev_lockers", "dev_status"})
-        body.insert(key, numberValue);
+        body.insert(QLatin1String(key), numberValue);
 
     FaultServer server;
-    QJsonObject entry{{"dev_id", Serial}, {"raw_body", QString::fromUtf8(json(body))}};
+    QJsonObject entry{{u"dev_id"_s, Serial}, {u"raw_body"_s, QString::fromUtf8(json(body))}};
     QVERIFY(startReference(server, entry));
     TestHome home;
     QVERIFY(seedDisabledDevice(home));
@@ -591,13 +594,13 @@ void TstFaultsServer::wrongTypes()
 
     QCOMPARE(lastToast(w), ResentToast); // status 0: nothing to report
     QCOMPARE(page(w), 0);
-    QVERIFY(log.contains("Update device_setting OK!"));
+    QVERIFY(log.contains(u"Update device_setting OK!"_s));
     const Stored after = stored(home);
     QCOMPARE(rows(home.mainStore(),
-                  "SELECT id, dev_id, dev_name, dev_model, dev_lockers, dev_location, "
-                  "dev_address, dev_description, dev_status FROM device_info"),
-             QStringList{"1|" + Serial + "|||0||||0"});
-    QCOMPARE(rows(home.mainStore(), "SELECT dev_timer_system FROM device_setting"),
+                  u"SELECT id, dev_id, dev_name, dev_model, dev_lockers, dev_location, "
+                  "dev_address, dev_description, dev_status FROM device_info"_s),
+             QStringList{u"1|"_s + Serial + u"|||0||||0"_s});
+    QCOMPARE(rows(home.mainStore(), u"SELECT dev_timer_system FROM device_setting"_s),
              QStringList{QString()});
     QCOMPARE(after.lockers, before.lockers);
     QCOMPARE(after.media, before.media);
@@ -616,17 +619,17 @@ void TstFaultsServer::repliesOutOfOrder_data()
     QTest::addColumn<int>("finalLockers");
 
     QTest::newRow("disabled answer overtakes an active one")
-        << "disabled answer overtakes an active one" << QString() << json(record("First", 16, 1))
-        << json(record("Second", 7, 2)) << "First" << 16;
+        << "disabled answer overtakes an active one" << QString() << json(record(u"First"_s, 16, 1))
+        << json(record(u"Second"_s, 7, 2)) << "First" << 16;
     QTest::newRow("active answers in reverse, count grows")
         << "two active answers in reverse order, locker count grows" << QString()
-        << json(record("First", 16, 1)) << json(record("Second", 7, 1)) << "First" << 16;
+        << json(record(u"First"_s, 16, 1)) << json(record(u"Second"_s, 7, 1)) << "First" << 16;
     QTest::newRow("active answers in reverse, count shrinks")
         << "two active answers in reverse order, locker count shrinks" << QString()
-        << json(record("First", 7, 1)) << json(record("Second", 16, 1)) << "First" << 7;
+        << json(record(u"First"_s, 7, 1)) << json(record(u"Second"_s, 16, 1)) << "First" << 7;
     QTest::newRow("answer for a replaced serial arrives last")
         << "answer for a replaced serial arrives last"
-        << "QV16F2024005" << json(record("Stale", 16, 1)) << json(record("Current", 8, 1))
+        << "QV16F2024005" << json(record(u"Stale"_s, 16, 1)) << json(record(u"Current"_s, 8, 1))
         << "Current" << 8;
 }
 
@@ -675,21 +678,22 @@ void TstFaultsServer::repliesOutOfOrder()
     QCOMPARE(spy.count(), 2);
 
     const QString firstName =
-        QJsonDocument::fromJson(firstAnswer).object().value("dev_name").toString();
+        QJsonDocument::fromJson(firstAnswer).object().value(u"dev_name"_s).toString();
     const QString secondName =
-        QJsonDocument::fromJson(secondAnswer).object().value("dev_name").toString();
+        QJsonDocument::fromJson(secondAnswer).object().value(u"dev_name"_s).toString();
     int firstLogged = -1;
     int secondLogged = -1;
     const QStringList lines = log.lines();
     for (int i = 0; i < lines.size(); ++i) {
-        if (firstLogged < 0 && lines.at(i).contains("\\\"dev_name\\\":\\\"" + firstName))
+        if (firstLogged < 0 && lines.at(i).contains(u"\\\"dev_name\\\":\\\""_s + firstName))
             firstLogged = i;
-        if (secondLogged < 0 && lines.at(i).contains("\\\"dev_name\\\":\\\"" + secondName))
+        if (secondLogged < 0 && lines.at(i).contains(u"\\\"dev_name\\\":\\\""_s + secondName))
             secondLogged = i;
     }
     if (!secondSerial.isEmpty()) {
         // The stale answer is set aside before its body is even read.
-        QVERIFY(log.indexOf("Reply ignored, it was sent for another device ID: \"" + Serial + "\"")
+        QVERIFY(log.indexOf(u"Reply ignored, it was sent for another device ID: \""_s + Serial
+                            + u"\""_s)
                 >= 0);
         QCOMPARE(firstLogged, -1);
         QVERIFY(secondLogged >= 0);
@@ -702,17 +706,18 @@ void TstFaultsServer::repliesOutOfOrder()
         QJsonDocument::fromJson(finalName == firstName ? firstAnswer : secondAnswer).object();
     const QString serial = secondSerial.isEmpty() ? Serial : secondSerial;
     QCOMPARE(rows(home.mainStore(),
-                  "SELECT id, dev_id, dev_name, dev_lockers, dev_description, dev_status "
-                  "FROM device_info"),
+                  u"SELECT id, dev_id, dev_name, dev_lockers, dev_description, dev_status "
+                  "FROM device_info"_s),
              QStringList{QStringLiteral("1|%1|%2|%3|Description %2|1")
                              .arg(serial, finalName)
-                             .arg(last.value("dev_lockers").toInt())});
-    QCOMPARE(rows(home.mainStore(), "SELECT id, dev_timer_system FROM device_setting"),
-             QStringList{"1|07:00-19:00"});
+                             .arg(last.value(u"dev_lockers"_s).toInt())});
+    QCOMPARE(rows(home.mainStore(), u"SELECT id, dev_timer_system FROM device_setting"_s),
+             QStringList{u"1|07:00-19:00"_s});
     expectLockerSet(home, finalLockers);
     QCOMPARE(page(w), 1);
     QCOMPARE(lastToast(w), QStringLiteral("Everything is OK"));
-    QVERIFY(widget<QLabel>(w, "label_device_information")->text().contains("Name: " + finalName));
+    QVERIFY(
+        widget<QLabel>(w, "label_device_information")->text().contains(u"Name: "_s + finalName));
     QDir root(home.root());
     QVERIFY(root.exists(serial));
     if (!secondSerial.isEmpty())

@@ -27,6 +27,7 @@
 #include <QThread>
 #include <QtTest>
 
+using namespace Qt::StringLiterals;
 using namespace testing;
 
 namespace {
@@ -88,9 +89,9 @@ QStringList dump(const QString &file)
 {
     QStringList lines;
     for (const QString &name :
-         rows(file, "SELECT name FROM sqlite_master WHERE type='table' ORDER BY name")) {
-        lines.append("table " + name);
-        lines += rows(file, "SELECT * FROM \"" + name + "\" ORDER BY rowid");
+         rows(file, u"SELECT name FROM sqlite_master WHERE type='table' ORDER BY name"_s)) {
+        lines.append(u"table "_s + name);
+        lines += rows(file, u"SELECT * FROM \""_s + name + u"\" ORDER BY rowid"_s);
     }
     return lines;
 }
@@ -112,21 +113,21 @@ void expectUnchanged(const Stored &before, const Stored &after)
 // Whatever was written lies under the data root.
 void expectNothingOutsideRoot(const QStringList &before, const TestHome &home)
 {
-    QCOMPARE(entriesOutside(treeListing(home.home()), "QUORVIN/"),
-             entriesOutside(before, "QUORVIN/"));
+    QCOMPARE(entriesOutside(treeListing(home.home()), u"QUORVIN/"_s),
+             entriesOutside(before, u"QUORVIN/"_s));
 }
 
 QByteArray activeRecord(int lockers)
 {
-    return QJsonDocument(QJsonObject{{"dev_id", Serial},
-                                     {"dev_name", "From Server"},
-                                     {"dev_model", "Fjor"},
-                                     {"dev_lockers", lockers},
-                                     {"dev_location", "Hall 9"},
-                                     {"dev_address", "Side St 2"},
-                                     {"dev_description", "Back room"},
-                                     {"dev_status", 1},
-                                     {"dev_timer_system", "07:00-19:00"}})
+    return QJsonDocument(QJsonObject{{u"dev_id"_s, Serial},
+                                     {u"dev_name"_s, u"From Server"_s},
+                                     {u"dev_model"_s, u"Fjor"_s},
+                                     {u"dev_lockers"_s, lockers},
+                                     {u"dev_location"_s, u"Hall 9"_s},
+                                     {u"dev_address"_s, u"Side St 2"_s},
+                                     {u"dev_description"_s, u"Back room"_s},
+                                     {u"dev_status"_s, 1},
+                                     {u"dev_timer_system"_s, u"07:00-19:00"_s}})
         .toJson(QJsonDocument::Compact);
 }
 
@@ -245,30 +246,31 @@ void TstFaultsStore::dataRootUnusable()
     ScriptedHttpServer server;
     QVERIFY(server.start());
     TestHome home;
-    const QString blocker = home.home() + (fault.startsWith("data root") ? "/QUORVIN" : "/blocker");
+    const QString blocker =
+        home.home() + (fault.startsWith(u"data root"_s) ? u"/QUORVIN"_s : u"/blocker"_s);
     QVERIFY(writeFile(blocker, "not a folder\n"));
-    if (!fault.startsWith("data root"))
-        qputenv("HOME", (blocker + "/inner").toLocal8Bit()); // TestHome puts HOME back
+    if (!fault.startsWith(u"data root"_s))
+        qputenv("HOME", (blocker + u"/inner"_s).toLocal8Bit()); // TestHome puts HOME back
     const QStringList before = treeListing(home.home());
 
     LogCapture log;
     MainWindow w;
     w.show();
-    QCOMPARE(toastLabels(&w), (QStringList{"", "", "", OpenErrorToast}));
-    QVERIFY(log.contains("Main DB open error:"));
+    QCOMPARE(toastLabels(&w), (QStringList{u""_s, u""_s, u""_s, OpenErrorToast}));
+    QVERIFY(log.contains(u"Main DB open error:"_s));
     QCOMPARE(page(w), 0);
 
     // Every control the operator can reach, and the hidden media button. A
     // store that cannot be asked whether it holds the device is not written.
     submitSerial(w, Serial);
     QCOMPARE(lastToast(w), QStringLiteral("Main DB unreachable!"));
-    QVERIFY(log.contains("Select error:"));
+    QVERIFY(log.contains(u"Select error:"_s));
     QCOMPARE(requestsInFlight(w), 0);
     click(w, "manual_pushButton");
     QCOMPARE(page(w), 3);
     click(w, "active_device_pushButton");
     QCOMPARE(page(w), 3);
-    QVERIFY(log.contains("Update error:"));
+    QVERIFY(log.contains(u"Update error:"_s));
     widget<QPushButton>(w, "media_device_pushButton")->click();
     QCOMPARE(lastToast(w), QStringLiteral("Media DB unreachable!"));
     QCoreApplication::processEvents();
@@ -304,15 +306,15 @@ void TstFaultsStore::unreadableMainStore()
 
     TestHome home;
     QByteArray broken;
-    if (fault.contains("random") || fault.contains("zero")) {
+    if (fault.contains(u"random"_s) || fault.contains(u"zero"_s)) {
         QVERIFY(QDir().mkpath(home.root()));
-        broken = fault.contains("random") ? randomBytes(48 * 1024, 7) : QByteArray(32768, '\0');
+        broken = fault.contains(u"random"_s) ? randomBytes(48 * 1024, 7) : QByteArray(32768, '\0');
     } else {
         QVERIFY(seedDevice(home, Serial, 1));
         const QByteArray real = fileBytes(home.mainStore());
         QVERIFY(real.size() >= 4 * 4096);
-        broken = fault.contains("half") ? real.left(real.size() / 2)
-                                        : real.left(100) + randomBytes(real.size() - 100, 11);
+        broken = fault.contains(u"half"_s) ? real.left(real.size() / 2)
+                                           : real.left(100) + randomBytes(real.size() - 100, 11);
     }
     QVERIFY(writeFile(home.mainStore(), broken));
     const bool hadMedia = QFile::exists(home.mediaStore());
@@ -323,8 +325,8 @@ void TstFaultsStore::unreadableMainStore()
         MainWindow w;
         w.show();
         QCOMPARE(lastToast(w), CreateErrorToast);
-        QVERIFY(log.contains("Create device_info table error:"));
-        QVERIFY2(log.contains(logged), qPrintable(log.lines().join('\n')));
+        QVERIFY(log.contains(u"Create device_info table error:"_s));
+        QVERIFY2(log.contains(logged), qPrintable(log.lines().join(u'\n')));
         QCOMPARE(page(w), 0);
         QPushButton *add = widget<QPushButton>(w, "add_device_pushButton");
         QVERIFY(!add->isEnabled());
@@ -335,7 +337,7 @@ void TstFaultsStore::unreadableMainStore()
         click(w, "manual_pushButton");
         click(w, "active_device_pushButton");
         QCOMPARE(page(w), 3);
-        QVERIFY(log.contains("Update error:"));
+        QVERIFY(log.contains(u"Update error:"_s));
         // The media settings live in the other store, which is sound.
         widget<QPushButton>(w, "media_device_pushButton")->click();
         QCOMPARE(lastToast(w), run == 1 && !hadMedia ? QStringLiteral("Insert media data ok")
@@ -351,7 +353,7 @@ void TstFaultsStore::unreadableMainStore()
 // the media settings fails with a clear toast, and the file is left alone.
 void TstFaultsStore::unreadableMediaStore()
 {
-    tried("Media store of random bytes");
+    tried(u"Media store of random bytes"_s);
     TestHome home;
     QVERIFY(seedDevice(home, Serial, 1));
     const QByteArray broken = randomBytes(20000, 3);
@@ -362,7 +364,8 @@ void TstFaultsStore::unreadableMediaStore()
     LogCapture log;
     MainWindow w;
     w.show();
-    QCOMPARE(toastLabels(&w).mid(2), (QStringList{"Device is active!", "Media data not set"}));
+    QCOMPARE(toastLabels(&w).mid(2),
+             (QStringList{u"Device is active!"_s, u"Media data not set"_s}));
     QCOMPARE(page(w), 1);
     widget<QCheckBox>(w, "media3")->setChecked(true);
     widget<QPushButton>(w, "media_device_pushButton")->click();
@@ -395,28 +398,28 @@ void TstFaultsStore::foreignTables()
     TestHome home;
     const QString mainFile = home.mainStore();
     QVERIFY(QDir().mkpath(home.root()));
-    if (fault.startsWith("device_info")) {
-        QVERIFY(execSql(mainFile, "CREATE TABLE device_info (id int, foo text)"));
-        if (fault.contains("row 1"))
-            QVERIFY(execSql(mainFile, "INSERT INTO device_info VALUES (1, 'keep')"));
-    } else if (fault.startsWith("lockers with other")) {
-        QVERIFY(execSql(mainFile, "CREATE TABLE lockers (x int)"));
-        QVERIFY(execSql(mainFile, "INSERT INTO lockers VALUES (5), (6)"));
-    } else if (fault.startsWith("lockers with a row")) {
-        QVERIFY(execSql(mainFile, "CREATE TABLE lockers (row INTEGER PRIMARY KEY, x int)"));
-        QVERIFY(execSql(mainFile, "INSERT INTO lockers (x) VALUES (5), (6)"));
-    } else if (fault.startsWith("device_setting")) {
-        QVERIFY(execSql(mainFile, "CREATE TABLE device_setting (y int)"));
-        QVERIFY(execSql(mainFile, "INSERT INTO device_setting VALUES (7)"));
+    if (fault.startsWith(u"device_info"_s)) {
+        QVERIFY(execSql(mainFile, u"CREATE TABLE device_info (id int, foo text)"_s));
+        if (fault.contains(u"row 1"_s))
+            QVERIFY(execSql(mainFile, u"INSERT INTO device_info VALUES (1, 'keep')"_s));
+    } else if (fault.startsWith(u"lockers with other"_s)) {
+        QVERIFY(execSql(mainFile, u"CREATE TABLE lockers (x int)"_s));
+        QVERIFY(execSql(mainFile, u"INSERT INTO lockers VALUES (5), (6)"_s));
+    } else if (fault.startsWith(u"lockers with a row"_s)) {
+        QVERIFY(execSql(mainFile, u"CREATE TABLE lockers (row INTEGER PRIMARY KEY, x int)"_s));
+        QVERIFY(execSql(mainFile, u"INSERT INTO lockers (x) VALUES (5), (6)"_s));
+    } else if (fault.startsWith(u"device_setting"_s)) {
+        QVERIFY(execSql(mainFile, u"CREATE TABLE device_setting (y int)"_s));
+        QVERIFY(execSql(mainFile, u"INSERT INTO device_setting VALUES (7)"_s));
     }
-    const bool registered = fault.startsWith("lockers") || fault.startsWith("media");
+    const bool registered = fault.startsWith(u"lockers"_s) || fault.startsWith(u"media"_s);
     if (registered) {
-        QVERIFY(seedDevice(home, Serial, fault.startsWith("media") ? 1 : 0,
-                           !fault.startsWith("lockers")));
-        if (fault.startsWith("media")) {
+        QVERIFY(seedDevice(home, Serial, fault.startsWith(u"media"_s) ? 1 : 0,
+                           !fault.startsWith(u"lockers"_s)));
+        if (fault.startsWith(u"media"_s)) {
             QVERIFY(QFile::remove(home.mediaStore()));
-            QVERIFY(execSql(home.mediaStore(), "CREATE TABLE media (z int)"));
-            QVERIFY(execSql(home.mediaStore(), "INSERT INTO media VALUES (9)"));
+            QVERIFY(execSql(home.mediaStore(), u"CREATE TABLE media (z int)"_s));
+            QVERIFY(execSql(home.mediaStore(), u"INSERT INTO media VALUES (9)"_s));
         }
     }
 
@@ -429,35 +432,36 @@ void TstFaultsStore::foreignTables()
     w.show();
     QSignalSpy spy(networkManagerOf(&w), &QNetworkAccessManager::finished);
 
-    if (fault.startsWith("device_info")) {
+    if (fault.startsWith(u"device_info"_s)) {
         QCOMPARE(lastToast(w), QStringLiteral("Database Created! Insert printed serial number!"));
         const Stored before = stored(home);
         submitSerial(w, Serial);
-        const bool hasRow = fault.contains("row 1");
+        const bool hasRow = fault.contains(u"row 1"_s);
         QCOMPARE(lastToast(w), hasRow ? QStringLiteral("ID Update, Try connect server!")
                                       : QStringLiteral("ID Save, Try connect server!"));
-        QVERIFY(log.contains(hasRow
-                                 ? "Update error: \"no such column: dev_id"
-                                 : "Insert error: \"table device_info has no column named dev_id"));
+        QVERIFY(log.contains(
+            hasRow ? u"Update error: \"no such column: dev_id"_s
+                   : u"Insert error: \"table device_info has no column named dev_id"_s));
         QCOMPARE(requestsInFlight(w), 0);
         click(w, "manual_pushButton");
         click(w, "active_device_pushButton");
         QCOMPARE(page(w), 3);
         expectUnchanged(before, stored(home));
-        QCOMPARE(table(mainFile, "device_info"), hasRow ? QStringList{"1|keep"} : QStringList());
-    } else if (fault.startsWith("lockers")) {
+        QCOMPARE(table(mainFile, "device_info"), hasRow ? QStringList{u"1|keep"_s} : QStringList());
+    } else if (fault.startsWith(u"lockers"_s)) {
         QCOMPARE(lastToast(w), QStringLiteral("Device inactive!"));
         const Stored before = stored(home);
         submitSerial(w, Serial);
         QVERIFY(spy.wait(ReplyWaitMs));
         QCOMPARE(toastLabels(&w).mid(1),
-                 (QStringList{"Try connect server!", "Locker db create! OK", "Lockers db Error!"}));
+                 (QStringList{u"Try connect server!"_s, u"Locker db create! OK"_s,
+                              u"Lockers db Error!"_s}));
         // The log carries the store's own reason.
-        if (fault.contains("row column"))
-            QVERIFY(
-                log.contains("Insert locker error: \"table lockers has no column named locker_id"));
+        if (fault.contains(u"row column"_s))
+            QVERIFY(log.contains(
+                u"Insert locker error: \"table lockers has no column named locker_id"_s));
         else
-            QVERIFY(log.contains("Delete lockers error: \"no such column: row"));
+            QVERIFY(log.contains(u"Delete lockers error: \"no such column: row"_s));
         QCOMPARE(page(w), 0);
         // The whole activation was taken back: record, settings and lockers.
         expectUnchanged(before, stored(home));
@@ -465,30 +469,32 @@ void TstFaultsStore::foreignTables()
         // Activating by hand is taken back the same way, and says so.
         click(w, "manual_pushButton");
         click(w, "active_device_pushButton");
-        QCOMPARE(toastLabels(&w).mid(2), (QStringList{"Locker db create! OK", "Lockers db Error!"}));
+        QCOMPARE(toastLabels(&w).mid(2),
+                 (QStringList{u"Locker db create! OK"_s, u"Lockers db Error!"_s}));
         QCOMPARE(page(w), 3);
         expectUnchanged(before, stored(home));
         QVERIFY(!QDir(home.root()).exists(Serial));
-    } else if (fault.startsWith("device_setting")) {
+    } else if (fault.startsWith(u"device_setting"_s)) {
         QCOMPARE(lastToast(w), QStringLiteral("Database Created! Insert printed serial number!"));
         submitSerial(w, Serial);
-        QVERIFY(log.contains("Insert error: \"table device_setting has no column named id"));
+        QVERIFY(log.contains(u"Insert error: \"table device_setting has no column named id"_s));
         QVERIFY(spy.wait(ReplyWaitMs));
-        QVERIFY(log.contains("Update device_setting error: \"no such column: dev_timer_system"));
+        QVERIFY(log.contains(u"Update device_setting error: \"no such column: dev_timer_system"_s));
         // The settings are not the device: the activation goes on without them.
         QCOMPARE(lastToast(w), QStringLiteral("Everything is OK"));
         QCOMPARE(page(w), 1);
-        QCOMPARE(table(mainFile, "device_setting"), QStringList{"7"});
-        QCOMPARE(rows(mainFile, "SELECT COUNT(*), COUNT(DISTINCT locker_id) FROM lockers"),
-                 QStringList{"8|8"});
+        QCOMPARE(table(mainFile, "device_setting"), QStringList{u"7"_s});
+        QCOMPARE(rows(mainFile, u"SELECT COUNT(*), COUNT(DISTINCT locker_id) FROM lockers"_s),
+                 QStringList{u"8|8"_s});
     } else {
-        QCOMPARE(toastLabels(&w).mid(2), (QStringList{"Device is active!", "Media data not set"}));
+        QCOMPARE(toastLabels(&w).mid(2),
+                 (QStringList{u"Device is active!"_s, u"Media data not set"_s}));
         const Stored before = stored(home);
         widget<QCheckBox>(w, "media3")->setChecked(false);
         widget<QPushButton>(w, "media_device_pushButton")->click();
         QCOMPARE(lastToast(w), QStringLiteral("Media data not saved!"));
         expectUnchanged(before, stored(home));
-        QCOMPARE(table(home.mediaStore(), "media"), QStringList{"9"});
+        QCOMPARE(table(home.mediaStore(), "media"), QStringList{u"9"_s});
     }
     expectNothingOutsideRoot(listing, home);
     expectResponsive(w);
@@ -519,29 +525,30 @@ void TstFaultsStore::mediaStoreGone()
     widget<QCheckBox>(w, "media2")->setChecked(true);
     widget<QSlider>(w, "sound_level")->setValue(20);
 
-    const bool deleted = fault.startsWith("Media store deleted");
-    const QString moved = home.home() + "/QUORVIN.moved";
+    const bool deleted = fault.startsWith(u"Media store deleted"_s);
+    const QString moved = home.home() + u"/QUORVIN.moved"_s;
     if (deleted) {
         QVERIFY(QFile::remove(home.mediaStore()));
     } else {
         QVERIFY(QDir().rename(home.root(), moved));
-        QVERIFY(writeFile(home.home() + "/QUORVIN", "not a folder\n"));
+        QVERIFY(writeFile(home.home() + u"/QUORVIN"_s, "not a folder\n"));
     }
     const QStringList listing = treeListing(home.home());
-    const QByteArray movedMain = fileBytes(moved + "/Zelvatto.sql");
-    const QByteArray movedMedia = fileBytes(moved + "/Media.sql");
+    const QByteArray movedMain = fileBytes(moved + u"/Zelvatto.sql"_s);
+    const QByteArray movedMedia = fileBytes(moved + u"/Media.sql"_s);
 
     widget<QPushButton>(w, "media_device_pushButton")->click();
     if (deleted) {
         QCOMPARE(lastToast(w), QStringLiteral("Insert media data ok"));
-        QCOMPARE(table(home.mediaStore(), "media"), QStringList{"1|1|" + Serial + "|1|1|1|20"});
+        QCOMPARE(table(home.mediaStore(), "media"),
+                 QStringList{u"1|1|"_s + Serial + u"|1|1|1|20"_s});
         expectNothingOutsideRoot(listing, home);
     } else {
         QCOMPARE(lastToast(w), QStringLiteral("Media DB unreachable!"));
         QCOMPARE(treeListing(home.home()), listing);
-        QVERIFY(fileBytes(moved + "/Zelvatto.sql") == movedMain);
-        QVERIFY(fileBytes(moved + "/Media.sql") == movedMedia);
-        QCOMPARE(fileBytes(home.home() + "/QUORVIN"), QByteArray("not a folder\n"));
+        QVERIFY(fileBytes(moved + u"/Zelvatto.sql"_s) == movedMain);
+        QVERIFY(fileBytes(moved + u"/Media.sql"_s) == movedMedia);
+        QCOMPARE(fileBytes(home.home() + u"/QUORVIN"_s), QByteArray("not a folder\n"));
     }
     expectResponsive(w);
 }
@@ -551,7 +558,7 @@ void TstFaultsStore::mediaStoreGone()
 // it again, and a press after the lock is gone saves.
 void TstFaultsStore::mediaStoreLocked()
 {
-    tried("Media store locked by another connection");
+    tried(u"Media store locked by another connection"_s);
     TestHome home;
     QVERIFY(seedDevice(home, Serial, 1));
     LogCapture log;
@@ -581,12 +588,12 @@ void TstFaultsStore::mediaStoreLocked()
         QCOMPARE(level->value(), 30);
     }
     expectUnchanged(before, stored(home));
-    QCOMPARE(table(home.mediaStore(), "media"), QStringList{"1|1|" + Serial + "|1|0|1|30"});
+    QCOMPARE(table(home.mediaStore(), "media"), QStringList{u"1|1|"_s + Serial + u"|1|0|1|30"_s});
 
     publicPath->setChecked(false);
     widget<QPushButton>(w, "media_device_pushButton")->click();
     QCOMPARE(lastToast(w), QStringLiteral("Update media data ok"));
-    QCOMPARE(table(home.mediaStore(), "media"), QStringList{"1|1|" + Serial + "|0|0|1|30"});
+    QCOMPARE(table(home.mediaStore(), "media"), QStringList{u"1|1|"_s + Serial + u"|0|0|1|30"_s});
     expectNothingOutsideRoot(listing, home);
     expectResponsive(w);
 }
@@ -610,7 +617,7 @@ void TstFaultsStore::mainStoreLocked()
     // The reply case holds its first answer until the store is locked; every
     // case gets a plain answer for the press after the lock is gone.
     ScriptedHttpServer server;
-    if (fault.contains("reply"))
+    if (fault.contains(u"reply"_s))
         server.addAnswer(answer(ScriptedHttpServer::response(200, activeRecord(16)), true));
     server.addAnswer(answer(ScriptedHttpServer::response(200, activeRecord(16))));
     QVERIFY(server.start());
@@ -624,7 +631,7 @@ void TstFaultsStore::mainStoreLocked()
     QSignalSpy spy(networkManagerOf(&w), &QNetworkAccessManager::finished);
     const QStringList listing = treeListing(home.home());
 
-    if (fault.contains("reply")) {
+    if (fault.contains(u"reply"_s)) {
         submitSerial(w, Serial);
         QTRY_COMPARE_WITH_TIMEOUT(server.requestCount(), 1, ReplyWaitMs);
         const Stored before = stored(home);
@@ -633,18 +640,18 @@ void TstFaultsStore::mainStoreLocked()
             QVERIFY(lock.isLocked());
             QVERIFY(server.release(0));
             QVERIFY(spy.wait(ReplyWaitMs));
-            QVERIFY(log.contains("Update error: \"database is locked"));
+            QVERIFY(log.contains(u"Update error: \"database is locked"_s));
             QCOMPARE(lastToast(w), QStringLiteral("Try connect server!"));
             QCOMPARE(page(w), 0);
         }
         expectUnchanged(before, stored(home));
-    } else if (fault.contains("serial")) {
+    } else if (fault.contains(u"serial"_s)) {
         const Stored before = stored(home);
         {
             StoreLock lock(home.mainStore());
             QVERIFY(lock.isLocked());
-            submitSerial(w, "QV16F2024005");
-            QVERIFY(log.contains("Select error: \"database is locked"));
+            submitSerial(w, u"QV16F2024005"_s);
+            QVERIFY(log.contains(u"Select error: \"database is locked"_s));
             QCOMPARE(lastToast(w), QStringLiteral("Main DB unreachable!"));
             QCOMPARE(requestsInFlight(w), 0);
         }
@@ -657,7 +664,7 @@ void TstFaultsStore::mainStoreLocked()
             StoreLock lock(home.mainStore());
             QVERIFY(lock.isLocked());
             click(w, "active_device_pushButton");
-            QVERIFY(log.contains("Update error: \"database is locked"));
+            QVERIFY(log.contains(u"Update error: \"database is locked"_s));
             QCOMPARE(page(w), 3);
         }
         expectUnchanged(before, stored(home));
@@ -665,25 +672,25 @@ void TstFaultsStore::mainStoreLocked()
         QCOMPARE(page(w), 1);
         QCOMPARE(lastToast(w), QStringLiteral("Lockers insert! OK"));
         QCOMPARE(
-            rows(home.mainStore(), "SELECT dev_model, dev_lockers, dev_status FROM device_info"),
-            QStringList{"Dorne|8|1"});
+            rows(home.mainStore(), u"SELECT dev_model, dev_lockers, dev_status FROM device_info"_s),
+            QStringList{u"Dorne|8|1"_s});
         expectNothingOutsideRoot(listing, home);
         expectResponsive(w);
         return;
     }
 
     // Without the lock the same press goes through.
-    const QString serial = fault.contains("reply") ? Serial : QStringLiteral("QV16F2024005");
+    const QString serial = fault.contains(u"reply"_s) ? Serial : QStringLiteral("QV16F2024005");
     const int replies = spy.count();
     submitSerial(w, serial);
     QVERIFY(spy.wait(ReplyWaitMs));
     QCOMPARE(spy.count(), replies + 1);
     QCOMPARE(lastToast(w), QStringLiteral("Everything is OK"));
-    QCOMPARE(
-        rows(home.mainStore(), "SELECT dev_id, dev_name, dev_lockers, dev_status FROM device_info"),
-        QStringList{serial + "|From Server|16|1"});
-    QCOMPARE(rows(home.mainStore(), "SELECT COUNT(*), COUNT(DISTINCT locker_id) FROM lockers"),
-             QStringList{"16|16"});
+    QCOMPARE(rows(home.mainStore(),
+                  u"SELECT dev_id, dev_name, dev_lockers, dev_status FROM device_info"_s),
+             QStringList{serial + u"|From Server|16|1"_s});
+    QCOMPARE(rows(home.mainStore(), u"SELECT COUNT(*), COUNT(DISTINCT locker_id) FROM lockers"_s),
+             QStringList{u"16|16"_s});
     expectNothingOutsideRoot(listing, home);
     expectResponsive(w);
 }
@@ -693,7 +700,7 @@ void TstFaultsStore::mainStoreLocked()
 // second device row.
 void TstFaultsStore::mainStoreLockedBriefly()
 {
-    tried("Main store locked briefly while a new serial is entered");
+    tried(u"Main store locked briefly while a new serial is entered"_s);
     TestHome home;
     QVERIFY(seedDevice(home, Serial, 0));
     ScriptedHttpServer server;
@@ -709,13 +716,13 @@ void TstFaultsStore::mainStoreLockedBriefly()
     lock.start();
     lock.locked.acquire();
     QVERIFY(lock.wasLocked);
-    submitSerial(w, "QV16F2024005");
+    submitSerial(w, u"QV16F2024005"_s);
     QVERIFY(lock.wait(5000));
 
-    QCOMPARE(rows(home.mainStore(), "SELECT COUNT(*) FROM device_info WHERE id=1"),
-             QStringList{"1"});
-    QCOMPARE(rows(home.mainStore(), "SELECT COUNT(*) FROM device_setting WHERE id=1"),
-             QStringList{"1"});
+    QCOMPARE(rows(home.mainStore(), u"SELECT COUNT(*) FROM device_info WHERE id=1"_s),
+             QStringList{u"1"_s});
+    QCOMPARE(rows(home.mainStore(), u"SELECT COUNT(*) FROM device_setting WHERE id=1"_s),
+             QStringList{u"1"_s});
     expectNothingOutsideRoot(listing, home);
     expectResponsive(w);
 }
@@ -724,19 +731,20 @@ void TstFaultsStore::mainStoreLockedBriefly()
 // told the data could not be deleted, and the window ends on the empty page.
 void TstFaultsStore::deleteBlocked()
 {
-    tried("Media store path is a folder, so the file cannot be removed");
+    tried(u"Media store path is a folder, so the file cannot be removed"_s);
     TestHome home;
     QVERIFY(seedDevice(home, Serial, 1));
     QVERIFY(QFile::remove(home.mediaStore()));
     QVERIFY(QDir().mkpath(home.mediaStore()));
-    QVERIFY(writeFile(home.mediaStore() + "/inside.txt", "kept\n"));
+    QVERIFY(writeFile(home.mediaStore() + u"/inside.txt"_s, "kept\n"));
     const QStringList listing = treeListing(home.home());
 
     LogCapture log;
     MainWindow w;
     w.show();
-    QVERIFY(log.contains("Media DB open error:"));
-    QCOMPARE(toastLabels(&w).mid(2), (QStringList{"Device is active!", "Media data not set"}));
+    QVERIFY(log.contains(u"Media DB open error:"_s));
+    QCOMPARE(toastLabels(&w).mid(2),
+             (QStringList{u"Device is active!"_s, u"Media data not set"_s}));
     QCOMPARE(page(w), 1);
     widget<QPushButton>(w, "media_device_pushButton")->click();
     QCOMPARE(lastToast(w), QStringLiteral("Media DB unreachable!"));
@@ -747,7 +755,7 @@ void TstFaultsStore::deleteBlocked()
              QStringLiteral("Data could not be deleted! Close other programs and try again"));
     QCOMPARE(page(w), 2);
     QVERIFY(!QFile::exists(home.mainStore()));
-    QCOMPARE(fileBytes(home.mediaStore() + "/inside.txt"), QByteArray("kept\n"));
+    QCOMPARE(fileBytes(home.mediaStore() + u"/inside.txt"_s), QByteArray("kept\n"));
     expectNothingOutsideRoot(listing, home);
     expectResponsive(w);
 }
@@ -757,7 +765,7 @@ void TstFaultsStore::deleteBlocked()
 // half store appears in its place.
 void TstFaultsStore::mainStoreGone()
 {
-    tried("Main store deleted while the window runs");
+    tried(u"Main store deleted while the window runs"_s);
     ScriptedHttpServer server;
     server.addAnswer(answer(ScriptedHttpServer::response(200, activeRecord(16))));
     QVERIFY(server.start());
@@ -772,7 +780,7 @@ void TstFaultsStore::mainStoreGone()
 
     submitSerial(w, Serial);
     QVERIFY(spy.wait(ReplyWaitMs));
-    QVERIFY(log.contains("Update error: \"attempt to write a readonly database"));
+    QVERIFY(log.contains(u"Update error: \"attempt to write a readonly database"_s));
     QCOMPARE(lastToast(w), QStringLiteral("Try connect server!"));
     QCOMPARE(page(w), 0);
     QCOMPARE(treeListing(home.home()), listing);

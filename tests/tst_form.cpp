@@ -24,6 +24,7 @@
 
 #include <memory>
 
+using namespace Qt::StringLiterals;
 using namespace testing;
 
 namespace {
@@ -65,8 +66,8 @@ const QString WindowGradient = QStringLiteral(
 const QString ClearFill = QStringLiteral(
     "qlineargradient(spread:pad, x1:0, y1:0, x2:1, y2:0, stop:0 rgba(34, 207, 255, 0), "
     "stop:0.977273 rgba(14, 215, 255, 0), stop:1 rgba(255, 255, 255, 0));");
-const QString Clear = "background-color: " + ClearFill + "\nborder: 0px;";
-const QString ClearNoBorderLine = "\nbackground-color: " + ClearFill;
+const QString Clear = u"background-color: "_s + ClearFill + u"\nborder: 0px;"_s;
+const QString ClearNoBorderLine = u"\nbackground-color: "_s + ClearFill;
 QString glassPanel(int radius)
 {
     return QStringLiteral("background-color: rgba(255, 255, 255, 40); \nborder: 1px solid "
@@ -74,7 +75,8 @@ QString glassPanel(int radius)
                           "\npadding: 8px 16px;")
         .arg(radius);
 }
-const QString ToastInner = "border: 1px solid rgb(236, 236, 236);\nbackground-color: " + ClearFill;
+const QString ToastInner =
+    u"border: 1px solid rgb(236, 236, 236);\nbackground-color: "_s + ClearFill;
 const QString Transparent = QStringLiteral("background-color: transparent;\nborder: 0px;");
 const QString MediaCheckBox = QStringLiteral(
     "QCheckBox {\n    background-color: rgb(83, 187, 243);\n    border: 2px solid rgb(73, 195, "
@@ -104,9 +106,10 @@ QString toastLine(int grey)
     return QStringLiteral("border: 0px;\ncolor: rgb(%1, %1, %1);").arg(grey);
 }
 
-const QStringList LeftToRight = {"add_device_edit", "add_device_plain", "label_device_information",
-                                 "deviceName",      "labelToast1",      "labelToast2",
-                                 "labelToast3",     "labelToast4"};
+const QStringList LeftToRight = {
+    u"add_device_edit"_s, u"add_device_plain"_s, u"label_device_information"_s,
+    u"deviceName"_s,      u"labelToast1"_s,      u"labelToast2"_s,
+    u"labelToast3"_s,     u"labelToast4"_s};
 
 } // namespace
 
@@ -151,21 +154,21 @@ void FormTest::widgetTree_data()
     row("label_add_device", "QLabel", "frame_add_device", QRect(50, 20, 500, 50), Clear);
     row("add_device_plain", "QPlainTextEdit", "frame_add_device", QRect(150, 80, 300, 60),
         ClearNoBorderLine);
-    row("manual_pushButton", "QPushButton", "frame_add_device", QRect(150, 220, 300, 60), "");
+    row("manual_pushButton", "QPushButton", "frame_add_device", QRect(150, 220, 300, 60), u""_s);
     row("pageDevice", "QWidget", "stackedWidget", page, QString());
     row("frame_device", "QFrame", "pageDevice", QRect(0, 0, 590, 420), glassPanel(60));
     row("delete_device_pushButton", "QPushButton", "frame_device", QRect(40, 350, 180, 50),
-        "background-color: rgb(15, 162, 203);");
+        u"background-color: rgb(15, 162, 203);"_s);
     row("label_device", "QLabel", "frame_device", QRect(50, 20, 500, 50), Clear);
     row("label_device_information", "QLabel", "frame_device", QRect(20, 80, 550, 250), Clear);
     row("delete_device_pushButton_again", "QPushButton", "frame_device", QRect(40, 350, 180, 50),
-        "background-color: rgb(235, 23, 16);");
+        u"background-color: rgb(235, 23, 16);"_s);
     row("frame_media", "QFrame", "frame_device", QRect(350, 70, 210, 340), Transparent);
     row("media1", "QCheckBox", "frame_media", QRect(5, 55, 200, 50), MediaCheckBox);
     row("media2", "QCheckBox", "frame_media", QRect(5, 110, 200, 50), MediaCheckBox);
     row("media3", "QCheckBox", "frame_media", QRect(5, 165, 200, 50), MediaCheckBox);
     row("media_device_pushButton", "QPushButton", "frame_media", QRect(5, 280, 200, 50),
-        "background-color: rgb(48, 119, 173);");
+        u"background-color: rgb(48, 119, 173);"_s);
     row("labeldevpath", "QLabel", "frame_media", QRect(5, 0, 200, 50), PathLabel);
     row("sound_level", "QSlider", "frame_media", QRect(5, 225, 150, 40), QString());
     row("labelsoundicon", "QLabel", "frame_media", QRect(160, 216, 60, 60), QString());
@@ -180,7 +183,7 @@ void FormTest::widgetTree_data()
     row("R3K08", "QRadioButton", "frame_model", QRect(10, 70, 220, 30), ModelRadio);
     row("S2K08", "QRadioButton", "frame_model", QRect(10, 100, 220, 30), ModelRadio);
     row("S3K16", "QRadioButton", "frame_model", QRect(10, 130, 220, 30), ModelRadio);
-    row("active_device_pushButton", "QPushButton", "frame_manual", QRect(40, 220, 300, 60), "");
+    row("active_device_pushButton", "QPushButton", "frame_manual", QRect(40, 220, 300, 60), u""_s);
     row("deviceName", "QLineEdit", "frame_manual", QRect(40, 30, 240, 50), QString());
     row("frameToast", "QFrame", "centralwidget", QRect(5, 5, 590, 155), glassPanel(40));
     row("frame", "QFrame", "frameToast", QRect(10, 10, 570, 135), ToastInner);
@@ -230,62 +233,63 @@ void FormTest::creationAndStackingOrder()
             all << child->objectName();
     QCOMPARE(all.size(), 42);
     QCOMPARE(QSet<QString>(all.begin(), all.end()).size(), 42);
-    QCOMPARE(w.centralWidget(), uniqueWidget(&w, "centralwidget"));
+    QCOMPARE(w.centralWidget(), uniqueWidget(&w, u"centralwidget"_s));
     QVERIFY(!w.findChild<QMenuBar *>());
     QVERIFY(!w.findChild<QToolBar *>());
     QVERIFY(!w.findChild<QStatusBar *>());
 
     // Raised last means on top: the entry field over its caption box, the
     // confirmation over the delete button, the media panel over the text.
-    QCOMPARE(namedChildren(uniqueWidget(&w, "frame_add_device")),
-             QStringList({"add_device_pushButton", "label_add_device", "add_device_plain",
-                          "add_device_edit", "manual_pushButton"}));
-    QCOMPARE(namedChildren(uniqueWidget(&w, "frame_device")),
-             QStringList({"label_device", "label_device_information", "delete_device_pushButton",
-                          "delete_device_pushButton_again", "frame_media"}));
-    QCOMPARE(namedChildren(uniqueWidget(&w, "frame_media")),
-             QStringList({"media1", "media2", "media3", "media_device_pushButton", "labeldevpath",
-                          "sound_level", "labelsoundicon"}));
-    QCOMPARE(namedChildren(uniqueWidget(&w, "frame_manual")),
-             QStringList({"frame_model", "active_device_pushButton", "deviceName"}));
-    QCOMPARE(namedChildren(uniqueWidget(&w, "frame_model")),
-             QStringList({"R1K08", "R2K07", "R3K08", "S2K08", "S3K16"}));
-    QCOMPARE(namedChildren(uniqueWidget(&w, "frame")),
-             QStringList({"labelToast1", "labelToast2", "labelToast3", "labelToast4"}));
-    QCOMPARE(namedChildren(uniqueWidget(&w, "centralwidget")),
-             QStringList({"stackedWidget", "frameToast"}));
+    QCOMPARE(namedChildren(uniqueWidget(&w, u"frame_add_device"_s)),
+             QStringList({u"add_device_pushButton"_s, u"label_add_device"_s, u"add_device_plain"_s,
+                          u"add_device_edit"_s, u"manual_pushButton"_s}));
+    QCOMPARE(namedChildren(uniqueWidget(&w, u"frame_device"_s)),
+             QStringList({u"label_device"_s, u"label_device_information"_s,
+                          u"delete_device_pushButton"_s, u"delete_device_pushButton_again"_s,
+                          u"frame_media"_s}));
+    QCOMPARE(namedChildren(uniqueWidget(&w, u"frame_media"_s)),
+             QStringList({u"media1"_s, u"media2"_s, u"media3"_s, u"media_device_pushButton"_s,
+                          u"labeldevpath"_s, u"sound_level"_s, u"labelsoundicon"_s}));
+    QCOMPARE(namedChildren(uniqueWidget(&w, u"frame_manual"_s)),
+             QStringList({u"frame_model"_s, u"active_device_pushButton"_s, u"deviceName"_s}));
+    QCOMPARE(namedChildren(uniqueWidget(&w, u"frame_model"_s)),
+             QStringList({u"R1K08"_s, u"R2K07"_s, u"R3K08"_s, u"S2K08"_s, u"S3K16"_s}));
+    QCOMPARE(namedChildren(uniqueWidget(&w, u"frame"_s)),
+             QStringList({u"labelToast1"_s, u"labelToast2"_s, u"labelToast3"_s, u"labelToast4"_s}));
+    QCOMPARE(namedChildren(uniqueWidget(&w, u"centralwidget"_s)),
+             QStringList({u"stackedWidget"_s, u"frameToast"_s}));
 }
 
 void FormTest::pagesAndInitialState()
 {
     TestHome home;
     MainWindow w;
-    auto *stack = w.findChild<QStackedWidget *>("stackedWidget");
+    auto *stack = w.findChild<QStackedWidget *>(u"stackedWidget"_s);
     QCOMPARE(stack->count(), 4);
-    const QStringList pages = {"pageAddDevice", "pageDevice", "pageAny", "pageManual"};
+    const QStringList pages = {u"pageAddDevice"_s, u"pageDevice"_s, u"pageAny"_s, u"pageManual"_s};
     for (int i = 0; i < pages.size(); ++i) {
         QCOMPARE(stack->indexOf(uniqueWidget(&w, pages[i])), i);
         QCOMPARE(stack->widget(i)->objectName(), pages[i]);
     }
     QCOMPARE(stack->currentIndex(), 0);
 
-    QVERIFY(w.findChild<QCheckBox *>("media1")->isChecked());
-    QVERIFY(w.findChild<QCheckBox *>("media2")->isChecked());
-    QVERIFY(!w.findChild<QCheckBox *>("media3")->isChecked());
+    QVERIFY(w.findChild<QCheckBox *>(u"media1"_s)->isChecked());
+    QVERIFY(w.findChild<QCheckBox *>(u"media2"_s)->isChecked());
+    QVERIFY(!w.findChild<QCheckBox *>(u"media3"_s)->isChecked());
 
     const QList<QRadioButton *> models =
-        uniqueWidget(&w, "frame_model")->findChildren<QRadioButton *>();
+        uniqueWidget(&w, u"frame_model"_s)->findChildren<QRadioButton *>();
     QCOMPARE(models.size(), 5);
     for (QRadioButton *model : models) {
         QVERIFY(model->autoExclusive());
         QCOMPARE(model->isChecked(), model->objectName() == QLatin1String("R3K08"));
     }
-    auto *r1 = w.findChild<QRadioButton *>("R1K08");
+    auto *r1 = w.findChild<QRadioButton *>(u"R1K08"_s);
     r1->click();
     QVERIFY(r1->isChecked());
-    QVERIFY(!w.findChild<QRadioButton *>("R3K08")->isChecked());
+    QVERIFY(!w.findChild<QRadioButton *>(u"R3K08"_s)->isChecked());
 
-    auto *slider = w.findChild<QSlider *>("sound_level");
+    auto *slider = w.findChild<QSlider *>(u"sound_level"_s);
     QCOMPARE(slider->value(), 50);
     QCOMPARE(slider->minimum(), 0);
     QCOMPARE(slider->maximum(), 99);
@@ -293,17 +297,21 @@ void FormTest::pagesAndInitialState()
     QVERIFY(slider->invertedAppearance());
     QVERIFY(!slider->invertedControls());
 
-    QCOMPARE(w.findChild<QLineEdit *>("add_device_edit")->alignment(),
+    QCOMPARE(w.findChild<QLineEdit *>(u"add_device_edit"_s)->alignment(),
              Qt::Alignment(Qt::AlignCenter));
-    QCOMPARE(w.findChild<QLineEdit *>("deviceName")->alignment(), Qt::Alignment(Qt::AlignCenter));
+    QCOMPARE(w.findChild<QLineEdit *>(u"deviceName"_s)->alignment(),
+             Qt::Alignment(Qt::AlignCenter));
     for (const char *name : {"add_device_edit", "deviceName"})
-        QCOMPARE(uniqueWidget(&w, name)->inputMethodHints(), Qt::ImhDigitsOnly | Qt::ImhMultiLine);
+        QCOMPARE(uniqueWidget(&w, QLatin1String(name))->inputMethodHints(),
+                 Qt::ImhDigitsOnly | Qt::ImhMultiLine);
     for (const char *name : {"label_add_device", "label_device", "labelbot"})
-        QCOMPARE(w.findChild<QLabel *>(name)->alignment(), Qt::Alignment(Qt::AlignCenter));
-    QCOMPARE(w.findChild<QLabel *>("label_device_information")->alignment(),
+        QCOMPARE(w.findChild<QLabel *>(QLatin1String(name))->alignment(),
+                 Qt::Alignment(Qt::AlignCenter));
+    QCOMPARE(w.findChild<QLabel *>(u"label_device_information"_s)->alignment(),
              Qt::AlignLeft | Qt::AlignTop);
     for (const char *name : {"labelToast1", "labelToast2", "labelToast3", "labelToast4"})
-        QCOMPARE(w.findChild<QLabel *>(name)->alignment(), Qt::AlignLeft | Qt::AlignVCenter);
+        QCOMPARE(w.findChild<QLabel *>(QLatin1String(name))->alignment(),
+                 Qt::AlignLeft | Qt::AlignVCenter);
 }
 
 void FormTest::fontsAndDirections()
@@ -313,7 +321,7 @@ void FormTest::fontsAndDirections()
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
 
-    QCOMPARE(w.font().families(), QStringList("IRANYekan"));
+    QCOMPARE(w.font().families(), QStringList(u"IRANYekan"_s));
     // A family is checked only where the form sets one: below a widget with a
     // style sheet Qt does not pass the parent's font on.
     struct Font
@@ -349,14 +357,14 @@ void FormTest::fontsAndDirections()
         {"labelToast4", "", 8, QFont::Normal},
     };
     for (const Font &expected : fonts) {
-        const QFont font = uniqueWidget(&w, expected.name)->font();
+        const QFont font = uniqueWidget(&w, QLatin1String(expected.name))->font();
         if (*expected.family)
-            QVERIFY2(font.families() == QStringList(expected.family), expected.name);
+            QVERIFY2(font.families() == QStringList(QLatin1String(expected.family)), expected.name);
         if (expected.pointSize)
             QVERIFY2(font.pointSize() == expected.pointSize, expected.name);
         QVERIFY2(font.weight() == expected.weight, expected.name);
     }
-    QVERIFY(!uniqueWidget(&w, "label_device_information")->font().kerning());
+    QVERIFY(!uniqueWidget(&w, u"label_device_information"_s)->font().kerning());
 
     QCOMPARE(w.layoutDirection(), Qt::RightToLeft);
     int leftToRight = 0;
@@ -397,18 +405,20 @@ void FormTest::textsAndFlags()
         {"S3K16", "Fjor - S3K16"},
     };
     for (const auto &[name, text] : buttonTexts)
-        QCOMPARE(w.findChild<QAbstractButton *>(name)->text(), QString::fromLatin1(text));
+        QCOMPARE(w.findChild<QAbstractButton *>(QLatin1String(name))->text(),
+                 QString::fromLatin1(text));
 
-    QCOMPARE(w.findChild<QLabel *>("label_add_device")->text(),
+    QCOMPARE(w.findChild<QLabel *>(u"label_add_device"_s)->text(),
              QStringLiteral("Add new device by serial number [8 to 20 char]"));
-    QCOMPARE(w.findChild<QLabel *>("label_device")->text(), QStringLiteral("Device information"));
+    QCOMPARE(w.findChild<QLabel *>(u"label_device"_s)->text(),
+             QStringLiteral("Device information"));
     for (const char *name : {"labeldevpath", "labelsoundicon", "labelbot"})
-        QVERIFY(w.findChild<QLabel *>(name)->text().isEmpty());
-    QCOMPARE(w.findChild<QLineEdit *>("add_device_edit")->placeholderText(),
+        QVERIFY(w.findChild<QLabel *>(QLatin1String(name))->text().isEmpty());
+    QCOMPARE(w.findChild<QLineEdit *>(u"add_device_edit"_s)->placeholderText(),
              QStringLiteral("Printed Serial"));
-    QCOMPARE(w.findChild<QLineEdit *>("deviceName")->placeholderText(),
+    QCOMPARE(w.findChild<QLineEdit *>(u"deviceName"_s)->placeholderText(),
              QStringLiteral("Device Name"));
-    auto *caption = w.findChild<QPlainTextEdit *>("add_device_plain");
+    auto *caption = w.findChild<QPlainTextEdit *>(u"add_device_plain"_s);
     QCOMPARE(caption->toPlainText(), QStringLiteral("Id:"));
     QVERIFY(caption->isReadOnly());
 
@@ -420,11 +430,11 @@ void FormTest::textsAndFlags()
     QCOMPARE(w.findChildren<QPushButton *>().size(), 6);
     for (const char *name : {"add_device_pushButton", "manual_pushButton",
                              "delete_device_pushButton_again", "active_device_pushButton"})
-        QVERIFY(!w.findChild<QPushButton *>(name)->isFlat());
+        QVERIFY(!w.findChild<QPushButton *>(QLatin1String(name))->isFlat());
 
     for (const char *name :
          {"labelToast1", "labelToast2", "labelToast3", "labelToast4", "label_device_information"})
-        QCOMPARE(w.findChild<QLabel *>(name)->textFormat(), Qt::PlainText);
+        QCOMPARE(w.findChild<QLabel *>(QLatin1String(name))->textFormat(), Qt::PlainText);
 }
 
 void FormTest::metaObject()
@@ -497,8 +507,8 @@ void FormTest::wiringByName()
     {
         LogCapture log;
         w = std::make_unique<MainWindow>();
-        QVERIFY2(!log.contains("QMetaObject::connectSlotsByName"),
-                 qPrintable(log.lines().join('\n')));
+        QVERIFY2(!log.contains(u"QMetaObject::connectSlotsByName"_s),
+                 qPrintable(log.lines().join(u'\n')));
     }
 
     // One connection per handler: a second one would run the handler twice.
@@ -512,7 +522,7 @@ void FormTest::wiringByName()
         {"sound_level", SIGNAL(valueChanged(int))},
     };
     for (const auto &[name, signal] : wiring)
-        QVERIFY2(receiverCount(uniqueWidget(w.get(), name), signal) == 1, name);
+        QVERIFY2(receiverCount(uniqueWidget(w.get(), QLatin1String(name)), signal) == 1, name);
 }
 
 void FormTest::pictures_data()
@@ -553,11 +563,11 @@ void FormTest::formPicturesAndRetranslate()
         MainWindow w;
         QVERIFY(!w.windowIcon().isNull());
         QCOMPARE(pixels(w.windowIcon().pixmap(QSize(600, 600)).toImage()),
-                 pixels(QImage(":/new/images/asset/MainLogoR.png")));
-        QCOMPARE(pixels(w.findChild<QLabel *>("labelbot")->pixmap().toImage()),
-                 pixels(QImage(":/new/images/asset/bot.png")));
-        QCOMPARE(pixels(w.findChild<QLabel *>("labelsoundicon")->pixmap().toImage()),
-                 pixels(QImage(":/new/images/asset/volum1.png")));
+                 pixels(QImage(u":/new/images/asset/MainLogoR.png"_s)));
+        QCOMPARE(pixels(w.findChild<QLabel *>(u"labelbot"_s)->pixmap().toImage()),
+                 pixels(QImage(u":/new/images/asset/bot.png"_s)));
+        QCOMPARE(pixels(w.findChild<QLabel *>(u"labelsoundicon"_s)->pixmap().toImage()),
+                 pixels(QImage(u":/new/images/asset/volum1.png"_s)));
     }
 
     // The form on a plain window: what setupUi leaves and what a second
@@ -571,19 +581,19 @@ void FormTest::formPicturesAndRetranslate()
     for (QLabel *line : {form.labelToast1, form.labelToast2, form.labelToast3, form.labelToast4})
         QVERIFY(line->text().isEmpty());
 
-    form.labelToast2->setText("older");
-    form.labelToast4->setText("newest");
-    form.add_device_pushButton->setText("changed");
-    form.label_device_information->setText("Device ID: X");
+    form.labelToast2->setText(u"older"_s);
+    form.labelToast4->setText(u"newest"_s);
+    form.add_device_pushButton->setText(u"changed"_s);
+    form.label_device_information->setText(u"Device ID: X"_s);
     form.retranslateUi(&plain);
     for (QLabel *line : {form.labelToast1, form.labelToast2, form.labelToast3, form.labelToast4})
         QVERIFY(line->text().isEmpty());
     QCOMPARE(form.add_device_pushButton->text(), QStringLiteral("Check and active"));
     QCOMPARE(form.label_device_information->text(), QStringLiteral("Device information"));
     QCOMPARE(pixels(form.labelbot->pixmap().toImage()),
-             pixels(QImage(":/new/images/asset/bot.png")));
+             pixels(QImage(u":/new/images/asset/bot.png"_s)));
     QCOMPARE(pixels(form.labelsoundicon->pixmap().toImage()),
-             pixels(QImage(":/new/images/asset/volum1.png")));
+             pixels(QImage(u":/new/images/asset/volum1.png"_s)));
 }
 
 QTEST_MAIN(FormTest)

@@ -15,6 +15,7 @@
 #include <QSignalSpy>
 #include <QtTest>
 
+using namespace Qt::StringLiterals;
 using namespace testing;
 
 namespace {
@@ -32,15 +33,15 @@ const QStringList ActivatedToasts{SavedToast, QStringLiteral("Locker db create! 
 // A catalogue entry with every key, its texts derived from the ID.
 QJsonObject device(const QString &id, int lockers, int status)
 {
-    return QJsonObject{{"dev_id", id},
-                       {"dev_name", "Name " + id},
-                       {"dev_model", "Dorne"},
-                       {"dev_lockers", lockers},
-                       {"dev_location", "Location " + id},
-                       {"dev_address", "Address " + id},
-                       {"dev_description", "Description " + id},
-                       {"dev_status", status},
-                       {"dev_timer_system", "07:00-19:00"}};
+    return QJsonObject{{u"dev_id"_s, id},
+                       {u"dev_name"_s, u"Name "_s + id},
+                       {u"dev_model"_s, u"Dorne"_s},
+                       {u"dev_lockers"_s, lockers},
+                       {u"dev_location"_s, u"Location "_s + id},
+                       {u"dev_address"_s, u"Address "_s + id},
+                       {u"dev_description"_s, u"Description "_s + id},
+                       {u"dev_status"_s, status},
+                       {u"dev_timer_system"_s, u"07:00-19:00"_s}};
 }
 
 QJsonObject with(QJsonObject entry, const QString &key, const QJsonValue &value)
@@ -64,30 +65,30 @@ QString serialOnlyRow(const QString &id)
 QStringList deviceRows(const TestHome &home)
 {
     return rows(home.mainStore(),
-                "SELECT id, dev_id, dev_name, dev_model, dev_lockers, dev_location, dev_address, "
-                "dev_description, dev_status FROM device_info ORDER BY row");
+                u"SELECT id, dev_id, dev_name, dev_model, dev_lockers, dev_location, dev_address, "
+                "dev_description, dev_status FROM device_info ORDER BY row"_s);
 }
 
 QStringList settingRows(const TestHome &home)
 {
     return rows(home.mainStore(),
-                "SELECT id, timer1On, timer2On, timer3On, timer4On, timer1Off, timer2Off, "
+                u"SELECT id, timer1On, timer2On, timer3On, timer4On, timer1Off, timer2Off, "
                 "timer3Off, timer4Off, wifi_ssid, wifi_pass, cam1ip, cam2ip, cam1enable, "
-                "cam2enable, dev_timer_system FROM device_setting ORDER BY row");
+                "cam2enable, dev_timer_system FROM device_setting ORDER BY row"_s);
 }
 
 QString defaultSettingRow(const QString &timerSystem)
 {
-    return "1|08:30|16:00|24:60|24:60|13:00|21:30|24:60|24:60|Quorvin|47193025|||1|0|"
+    return u"1|08:30|16:00|24:60|24:60|13:00|21:30|24:60|24:60|Quorvin|47193025|||1|0|"_s
            + timerSystem;
 }
 
 QStringList lockerRows(const TestHome &home)
 {
     return rows(home.mainStore(),
-                "SELECT locker_id, locker_mobile, locker_password, locker_icon, locker_nfc, "
+                u"SELECT locker_id, locker_mobile, locker_password, locker_icon, locker_nfc, "
                 "locker_finger, locker_timestart, locker_timechange, locker_startmode, "
-                "locker_endmode, locker_status FROM lockers ORDER BY locker_id, row");
+                "locker_endmode, locker_status FROM lockers ORDER BY locker_id, row"_s);
 }
 
 // Lockers 1..count, one blank row each.
@@ -108,16 +109,16 @@ QStringList folderListing(const TestHome &home)
     for (const QString &name : QDir(home.home()).entryList(flags))
         folders.append(name);
     for (const QString &name : QDir(home.root()).entryList(flags))
-        folders.append("QUORVIN/" + name);
+        folders.append(u"QUORVIN/"_s + name);
     folders.sort();
     return folders;
 }
 
 QStringList expectedFolders(const QStringList &deviceFolders)
 {
-    QStringList folders{"QUORVIN", "QUORVIN/Zelvatto"};
+    QStringList folders{u"QUORVIN"_s, u"QUORVIN/Zelvatto"_s};
     for (const QString &folder : deviceFolders)
-        folders.append("QUORVIN/" + folder);
+        folders.append(u"QUORVIN/"_s + folder);
     folders.sort();
     return folders;
 }
@@ -174,11 +175,11 @@ void TstRegistration::fullRegistration()
     QCOMPARE(page(w), 1);
     QCOMPARE(toastLabels(&w), ActivatedToasts);
     QCOMPARE(deviceRows(home),
-             QStringList{"1|QV16F2024005|Riverside Galleria - North Entrance|Fjor|16|"
+             QStringList{u"1|QV16F2024005|Riverside Galleria - North Entrance|Fjor|16|"
                          "Riverside Galleria, level 0, north entrance lobby|"
                          "300 Quayside Boulevard, Norhaven 6108|"
-                         "Large cabinet with sixteen lockers; weekend peak use.|1"});
-    QCOMPARE(settingRows(home), QStringList{defaultSettingRow("08:30-13:00,16:00-21:30")});
+                         "Large cabinet with sixteen lockers; weekend peak use.|1"_s});
+    QCOMPARE(settingRows(home), QStringList{defaultSettingRow(u"08:30-13:00,16:00-21:30"_s)});
     QCOMPARE(lockerRows(home), blankLockers(16));
     QCOMPARE(folderListing(home), expectedFolders({serial}));
     QCOMPARE(widget<QLabel>(w, "label_device_information")->text(),
@@ -208,26 +209,26 @@ void TstRegistration::disabledCabinetThenAnotherSerial()
     QCOMPARE(page(w), 0);
     QCOMPARE(toastLabels(&w), (QStringList{QString(), QString(), FirstRunToast, SavedToast}));
     QCOMPARE(deviceRows(home),
-             QStringList{"1|QV8D2023017|Harlow Fields Sports Centre|Dorne|8|"
+             QStringList{u"1|QV8D2023017|Harlow Fields Sports Centre|Dorne|8|"
                          "Reception hall, by the changing rooms|9 Meadow Lane, Harlow Fields 4410|"
-                         "Disabled for maintenance: lock of locker 5 replaced.|2"});
-    QCOMPARE(settingRows(home), QStringList{defaultSettingRow("06:00-22:00")});
+                         "Disabled for maintenance: lock of locker 5 replaced.|2"_s});
+    QCOMPARE(settingRows(home), QStringList{defaultSettingRow(u"06:00-22:00"_s)});
     QVERIFY(lockerRows(home).isEmpty());
     QCOMPARE(folderListing(home), expectedFolders({}));
 
     const QString serial = QStringLiteral("QV16F2024005");
     submitSerial(w, serial);
     QCOMPARE(toastLabels(&w).last(), QStringLiteral("ID Update, Try connect server!"));
-    QCOMPARE(rows(home.mainStore(), "SELECT id, dev_id, dev_status FROM device_info"),
-             QStringList{"1|QV16F2024005|0"});
+    QCOMPARE(rows(home.mainStore(), u"SELECT id, dev_id, dev_status FROM device_info"_s),
+             QStringList{u"1|QV16F2024005|0"_s});
 
     QVERIFY(replies.wait(ReplyWaitMs));
     QCOMPARE(page(w), 1);
     QCOMPARE(toastLabels(&w).last(), QStringLiteral("Everything is OK"));
-    QCOMPARE(rows(home.mainStore(), "SELECT id, dev_id, dev_model, dev_lockers, dev_status "
-                                    "FROM device_info"),
-             QStringList{"1|QV16F2024005|Fjor|16|1"});
-    QCOMPARE(settingRows(home), QStringList{defaultSettingRow("08:30-13:00,16:00-21:30")});
+    QCOMPARE(rows(home.mainStore(), u"SELECT id, dev_id, dev_model, dev_lockers, dev_status "
+                                    "FROM device_info"_s),
+             QStringList{u"1|QV16F2024005|Fjor|16|1"_s});
+    QCOMPARE(settingRows(home), QStringList{defaultSettingRow(u"08:30-13:00,16:00-21:30"_s)});
     QCOMPARE(lockerRows(home), blankLockers(16));
     QCOMPARE(folderListing(home), expectedFolders({serial}));
 }
@@ -246,35 +247,38 @@ void TstRegistration::failedLookupKeepsStore_data()
 
     const QString id = QStringLiteral("QVFAIL000001");
     const QJsonObject active = device(id, 8, 1);
-    const QString inDescription = R"({"dev_id":"QVFAIL000001","dev_status":1,"dev_lockers":8,)"
-                                  R"("dev_description":"ServerError fixed"})";
-    const QString inName = R"({"dev_id":"QVFAIL000001","dev_status":1,"dev_name":"GetInfo desk"})";
+    const QString inDescription = uR"({"dev_id":"QVFAIL000001","dev_status":1,"dev_lockers":8,)"
+                                  R"("dev_description":"ServerError fixed"})"_s;
+    const QString inName =
+        uR"({"dev_id":"QVFAIL000001","dev_status":1,"dev_name":"GetInfo desk"})"_s;
 
     QTest::newRow("unknown serial")
-        << id << QJsonArray{device("QVOTHER00001", 8, 1)} << QStringList() << true << 0
+        << id << QJsonArray{device(u"QVOTHER00001"_s, 8, 1)} << QStringList() << true << 0
         << R"(Error: GetInfo: no device with ID "QVFAIL000001")";
     QTest::newRow("wrong access value")
-        << id << QJsonArray{active} << QStringList{"--access", "Other"} << true << 0
+        << id << QJsonArray{active} << QStringList{u"--access"_s, u"Other"_s} << true << 0
         << "Server error or bad connection!";
     QTest::newRow("ServerError inside a record")
-        << id << QJsonArray{with(active, "raw_body", inDescription)} << QStringList() << true << 0
-        << "Server error or bad connection!";
-    QTest::newRow("GetInfo inside a record") << id << QJsonArray{with(active, "raw_body", inName)}
-                                             << QStringList() << true << 0 << "Error: " + inName;
-    QTest::newRow("HTTP 500 with a record") << id << QJsonArray{with(active, "http_status", 500)}
+        << id << QJsonArray{with(active, u"raw_body"_s, inDescription)} << QStringList() << true
+        << 0 << "Server error or bad connection!";
+    QTest::newRow("GetInfo inside a record")
+        << id << QJsonArray{with(active, u"raw_body"_s, inName)} << QStringList() << true << 0
+        << u"Error: "_s + inName;
+    QTest::newRow("HTTP 500 with a record") << id << QJsonArray{with(active, u"http_status"_s, 500)}
                                             << QStringList() << true << 0 << NetworkToast;
-    QTest::newRow("HTTP 404 with a record") << id << QJsonArray{with(active, "http_status", 404)}
+    QTest::newRow("HTTP 404 with a record") << id << QJsonArray{with(active, u"http_status"_s, 404)}
                                             << QStringList() << true << 0 << NetworkToast;
     QTest::newRow("nothing listening")
         << id << QJsonArray() << QStringList() << false << 0 << NetworkToast;
-    QTest::newRow("time-out") << id << QJsonArray{with(active, "delay_ms", 5000)} << QStringList()
-                              << true << 500 << NetworkToast;
+    QTest::newRow("time-out") << id << QJsonArray{with(active, u"delay_ms"_s, 5000)}
+                              << QStringList() << true << 500 << NetworkToast;
     QTest::newRow("unreadable record")
         << id
-        << QJsonArray{with(active, "raw_body", R"({"dev_id": "QVFAIL000001", "dev_status": 1, )")}
+        << QJsonArray{with(active, u"raw_body"_s,
+                           uR"({"dev_id": "QVFAIL000001", "dev_status": 1, )"_s)}
         << QStringList() << true << 0 << "Server reply could not be read!";
-    QTest::newRow("no marker") << id << QJsonArray{with(active, "raw_body", "OK")} << QStringList()
-                               << true << 0 << "Server reply could not be read!";
+    QTest::newRow("no marker") << id << QJsonArray{with(active, u"raw_body"_s, u"OK"_s)}
+                               << QStringList() << true << 0 << u"Server reply could not be read!"_s;
 }
 
 void TstRegistration::failedLookupKeepsStore()
@@ -288,7 +292,7 @@ void TstRegistration::failedLookupKeepsStore()
 
     TestHome home;
     QTemporaryDir dir;
-    const QString catalogue = dir.filePath("catalogue.json");
+    const QString catalogue = dir.filePath(u"catalogue.json"_s);
     QVERIFY(writeCatalogue(catalogue, devices));
     DirectoryServer server;
     if (serverListens)
@@ -308,12 +312,13 @@ void TstRegistration::failedLookupKeepsStore()
     QVERIFY(lockerRows(home).isEmpty());
     QCOMPARE(page(w), 0);
 
+    QVERIFY(
+        execSql(home.mainStore(),
+                u"UPDATE device_info SET dev_name='Kept name', dev_model='Colm', dev_lockers=7, "
+                "dev_location='Kept location', dev_address='Kept address', "
+                "dev_description='Kept description', dev_status=2 WHERE id=1"_s));
     QVERIFY(execSql(home.mainStore(),
-                    "UPDATE device_info SET dev_name='Kept name', dev_model='Colm', dev_lockers=7, "
-                    "dev_location='Kept location', dev_address='Kept address', "
-                    "dev_description='Kept description', dev_status=2 WHERE id=1"));
-    QVERIFY(execSql(home.mainStore(),
-                    "UPDATE device_setting SET dev_timer_system='06:00-22:00' WHERE id=1"));
+                    u"UPDATE device_setting SET dev_timer_system='06:00-22:00' WHERE id=1"_s));
     const QStringList devicesBefore = deviceRows(home);
     const QStringList settingsBefore = settingRows(home);
 
@@ -347,7 +352,7 @@ void TstRegistration::lockerCountAboveLimit()
     QVERIFY(replies.wait(ReplyWaitMs));
     QCOMPARE(toastLabels(&w), (QStringList{QString(), FirstRunToast, SavedToast,
                                            QStringLiteral("Lockers db Error!")}));
-    QVERIFY(log.indexOf("Locker count out of range: 5000") >= 0);
+    QVERIFY(log.indexOf(u"Locker count out of range: 5000"_s) >= 0);
     QCOMPARE(deviceRows(home), QStringList{serialOnlyRow(serial)});
     QCOMPARE(settingRows(home), QStringList{defaultSettingRow(QString())});
     QVERIFY(lockerRows(home).isEmpty());
@@ -367,7 +372,7 @@ void TstRegistration::twoRequestsInFlight()
     QTemporaryDir dir;
     DirectoryServer server;
     const QString serial = QStringLiteral("QVTWICE00001");
-    QVERIFY(startServer(server, dir, {with(device(serial, 16, 1), "delay_ms", 500)}));
+    QVERIFY(startServer(server, dir, {with(device(serial, 16, 1), u"delay_ms"_s, 500)}));
     LogCapture log;
     MainWindow w;
     w.show();
@@ -380,9 +385,9 @@ void TstRegistration::twoRequestsInFlight()
 
     QTRY_COMPARE_WITH_TIMEOUT(replies.count(), 2, ReplyWaitMs);
     // The second answer found the complete set of the first and replaced it.
-    QCOMPARE(toastLabels(&w), (QStringList{"All Locker cleared!", "Locker db create! OK",
-                                           "Lockers insert! OK", "Everything is OK"}));
-    QCOMPARE(log.lines().count("Update device_setting OK!"), 2);
+    QCOMPARE(toastLabels(&w), (QStringList{u"All Locker cleared!"_s, u"Locker db create! OK"_s,
+                                           u"Lockers insert! OK"_s, u"Everything is OK"_s}));
+    QCOMPARE(log.lines().count(u"Update device_setting OK!"_s), 2);
     expectActivated(home, w, serial, 16);
 }
 
@@ -394,7 +399,7 @@ void TstRegistration::staleReplyIgnored()
     const QString slow = QStringLiteral("QVSLOWA00001");
     const QString fast = QStringLiteral("QVFASTB00002");
     QVERIFY(startServer(server, dir,
-                        {with(device(slow, 16, 1), "delay_ms", 1500), device(fast, 7, 1)}));
+                        {with(device(slow, 16, 1), u"delay_ms"_s, 1500), device(fast, 7, 1)}));
     LogCapture log;
     MainWindow w;
     w.show();
@@ -409,10 +414,10 @@ void TstRegistration::staleReplyIgnored()
     QCOMPARE(deviceRows(home), QStringList{deviceRow(fast, 7, 1)});
 
     QTRY_COMPARE_WITH_TIMEOUT(replies.count(), 2, ReplyWaitMs);
-    QVERIFY(log.indexOf(R"(Reply ignored, it was sent for another device ID: "QVSLOWA00001")")
+    QVERIFY(log.indexOf(uR"(Reply ignored, it was sent for another device ID: "QVSLOWA00001")"_s)
             >= 0);
-    QCOMPARE(rows(home.mainStore(), "SELECT dev_timer_system FROM device_setting"),
-             QStringList{"07:00-19:00"});
+    QCOMPARE(rows(home.mainStore(), u"SELECT dev_timer_system FROM device_setting"_s),
+             QStringList{u"07:00-19:00"_s});
     QCOMPARE(toastLabels(&w).last(), QStringLiteral("Everything is OK"));
     expectActivated(home, w, fast, 7);
 }
@@ -453,8 +458,8 @@ void TstRegistration::serialWithReservedCharacters()
     QCOMPARE(lockerRows(home), blankLockers(8));
     QCOMPARE(folderListing(home),
              expectedFolders(folderMade ? QStringList{serial} : QStringList()));
-    const QString notMade =
-        QStringLiteral("Device folder not made: \"%1\"").arg(QString(serial).replace("\\", "\\\\"));
+    const QString notMade = QStringLiteral("Device folder not made: \"%1\"")
+                                .arg(QString(serial).replace(u"\\"_s, u"\\\\"_s));
     QCOMPARE(log.contains(notMade), !folderMade);
 }
 
@@ -500,7 +505,7 @@ void TstRegistration::manualActivation()
     auto *radio = widget<QRadioButton>(w, button.toLatin1().constData());
     QTest::mouseClick(radio, Qt::LeftButton);
     QVERIFY(radio->isChecked());
-    QTest::keyClicks(widget<QLineEdit>(w, "deviceName"), " Hall B ");
+    QTest::keyClicks(widget<QLineEdit>(w, "deviceName"), u" Hall B "_s);
     click(w, "active_device_pushButton");
 
     if (!serialStored) {
@@ -512,18 +517,19 @@ void TstRegistration::manualActivation()
         return;
     }
     QCOMPARE(page(w), 1);
-    QCOMPARE(deviceRows(home), QStringList{"1|QVMANUAL0001| Hall B |" + model + "|"
-                                           + QString::number(lockers) + "||||1"});
+    QCOMPARE(deviceRows(home), QStringList{u"1|QVMANUAL0001| Hall B |"_s + model + u"|"_s
+                                           + QString::number(lockers) + u"||||1"_s});
     QCOMPARE(lockerRows(home), blankLockers(lockers));
     // Location, address and description are stored as empty texts, not NULL.
-    QCOMPARE(queryRows(home.mainStore(),
-                       "SELECT dev_location IS NULL OR dev_address IS NULL OR dev_description IS NULL,"
-                       " typeof(dev_location) FROM device_info"),
-             (QList<QVariantList>{{0, QStringLiteral("text")}}));
+    QCOMPARE(
+        queryRows(home.mainStore(),
+                  u"SELECT dev_location IS NULL OR dev_address IS NULL OR dev_description IS NULL,"
+                  " typeof(dev_location) FROM device_info"_s),
+        (QList<QVariantList>{{0, QStringLiteral("text")}}));
     QCOMPARE(folderListing(home), expectedFolders({serial}));
     // Only the locker rebuild reports; the manual path has no toast of its own.
     QCOMPARE(toastLabels(&w), (QStringList{toastsBefore.at(2), toastsBefore.at(3),
-                                           "Locker db create! OK", "Lockers insert! OK"}));
+                                           u"Locker db create! OK"_s, u"Lockers insert! OK"_s}));
     QCOMPARE(widget<QLabel>(w, "label_device_information")->text(),
              QStringLiteral("Device ID: QVMANUAL0001\nName:  Hall B \nModel: %1\nLockers: %2\n"
                             "Location: \nAddress: \nDescription: \nStatus: Active")
@@ -537,7 +543,7 @@ void TstRegistration::replyForSerialTheUrlAlters()
     TestHome home;
     QTemporaryDir dir;
     DirectoryServer server;
-    const QString serial = QStringLiteral("QV") + QString::fromUcs4(U"\U000FFFFF") + "000001";
+    const QString serial = QStringLiteral("QV") + QString::fromUcs4(U"\U000FFFFF") + u"000001"_s;
     QVERIFY(startServer(server, dir, {device(serial, 8, 1)}));
     LogCapture log;
     MainWindow w;
@@ -547,8 +553,8 @@ void TstRegistration::replyForSerialTheUrlAlters()
     widget<QLineEdit>(w, "add_device_edit")->setText(serial);
     click(w, "add_device_pushButton");
     QVERIFY(replies.wait(ReplyWaitMs));
-    QVERIFY(!log.contains("Reply ignored"));
-    QVERIFY2(toastLabels(&w).constLast().startsWith("Error: GetInfo"),
+    QVERIFY(!log.contains(u"Reply ignored"_s));
+    QVERIFY2(toastLabels(&w).constLast().startsWith(u"Error: GetInfo"_s),
              qPrintable(toastLabels(&w).constLast()));
     QCOMPARE(deviceRows(home), QStringList{serialOnlyRow(serial)});
 }

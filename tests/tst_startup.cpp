@@ -19,6 +19,7 @@
 
 #include <memory>
 
+using namespace Qt::StringLiterals;
 using namespace testing;
 
 namespace {
@@ -126,7 +127,7 @@ void tst_Startup::mainStoreCannotBeOpened()
     LogCapture log;
     MainWindow w;
 
-    QCOMPARE(toastLabels(&w), QStringList({"", "", "", "Main Database Open Error!"}));
+    QCOMPARE(toastLabels(&w), QStringList({u""_s, u""_s, u""_s, u"Main Database Open Error!"_s}));
     QCOMPARE(page(w), 0);
     QVERIFY(indexOfLineStarting(log, QStringLiteral("Main DB open error:")) >= 0);
     // Start-up stops at the Main store: no Media store, no read, no creation.
@@ -149,32 +150,35 @@ void tst_Startup::firstRunCreatesTheStores()
     MainWindow w;
 
     QVERIFY(QFileInfo(home.root() + QStringLiteral("Zelvatto/")).isDir());
-    QCOMPARE(toastLabels(&w),
-             QStringList({"", "", "", "Database Created! Insert printed serial number!"}));
+    QCOMPARE(toastLabels(&w), QStringList({u""_s, u""_s, u""_s,
+                                           u"Database Created! Insert printed serial number!"_s}));
     QCOMPARE(page(w), 0);
     QVERIFY(widget<QPushButton>(w, "add_device_pushButton")->isEnabled());
     QCOMPARE(log.indexOf(QStringLiteral("read main table success!")), -1);
     QCOMPARE(indexOfLineStarting(log, QStringLiteral("Create ")), -1);
 
     QCOMPARE(tableNames(home.mainStore()),
-             QStringList({"device_info", "device_setting", "lockers", "process"}));
+             QStringList({u"device_info"_s, u"device_setting"_s, u"lockers"_s, u"process"_s}));
     for (const QString &table : tableNames(home.mainStore()))
-        QVERIFY2(queryRows(home.mainStore(), "SELECT COUNT(*) FROM " + table).value(0).value(0)
+        QVERIFY2(queryRows(home.mainStore(), u"SELECT COUNT(*) FROM "_s + table).value(0).value(0)
                      == 0,
                  qPrintable(table));
-    QCOMPARE(columnNames(home.mainStore(), "device_info"),
-             QStringList({"row", "id", "dev_id", "dev_name", "dev_model", "dev_lockers",
-                          "dev_location", "dev_address", "dev_description", "dev_status"}));
-    QCOMPARE(columnNames(home.mainStore(), "device_setting"),
-             QStringList({"row", "id", "timer1On", "timer2On", "timer3On", "timer4On", "timer1Off",
-                          "timer2Off", "timer3Off", "timer4Off", "wifi_ssid", "wifi_pass", "cam1ip",
-                          "cam2ip", "cam1enable", "cam2enable", "dev_timer_system"}));
-    QCOMPARE(columnNames(home.mainStore(), "lockers"),
-             QStringList({"row", "locker_id", "locker_mobile", "locker_password", "locker_icon",
-                          "locker_nfc", "locker_finger", "locker_timestart", "locker_timechange",
-                          "locker_startmode", "locker_endmode", "locker_status"}));
-    QCOMPARE(columnNames(home.mainStore(), "process"),
-             QStringList({"row", "operation", "description", "time", "sync"}));
+    QCOMPARE(columnNames(home.mainStore(), u"device_info"_s),
+             QStringList({u"row"_s, u"id"_s, u"dev_id"_s, u"dev_name"_s, u"dev_model"_s,
+                          u"dev_lockers"_s, u"dev_location"_s, u"dev_address"_s,
+                          u"dev_description"_s, u"dev_status"_s}));
+    QCOMPARE(columnNames(home.mainStore(), u"device_setting"_s),
+             QStringList({u"row"_s, u"id"_s, u"timer1On"_s, u"timer2On"_s, u"timer3On"_s,
+                          u"timer4On"_s, u"timer1Off"_s, u"timer2Off"_s, u"timer3Off"_s,
+                          u"timer4Off"_s, u"wifi_ssid"_s, u"wifi_pass"_s, u"cam1ip"_s, u"cam2ip"_s,
+                          u"cam1enable"_s, u"cam2enable"_s, u"dev_timer_system"_s}));
+    QCOMPARE(columnNames(home.mainStore(), u"lockers"_s),
+             QStringList({u"row"_s, u"locker_id"_s, u"locker_mobile"_s, u"locker_password"_s,
+                          u"locker_icon"_s, u"locker_nfc"_s, u"locker_finger"_s,
+                          u"locker_timestart"_s, u"locker_timechange"_s, u"locker_startmode"_s,
+                          u"locker_endmode"_s, u"locker_status"_s}));
+    QCOMPARE(columnNames(home.mainStore(), u"process"_s),
+             QStringList({u"row"_s, u"operation"_s, u"description"_s, u"time"_s, u"sync"_s}));
 
     // The media table is made by the first media save, not at start-up.
     QVERIFY(QFileInfo(home.mediaStore()).isFile());
@@ -190,15 +194,15 @@ void tst_Startup::deviceRowsWithoutIdOneCountAsFirstRun()
     LogCapture log;
     MainWindow w;
 
-    QCOMPARE(toastLabels(&w),
-             QStringList({"", "", "", "Database Created! Insert printed serial number!"}));
+    QCOMPARE(toastLabels(&w), QStringList({u""_s, u""_s, u""_s,
+                                           u"Database Created! Insert printed serial number!"_s}));
     QCOMPARE(page(w), 0);
     QVERIFY(widget<QLineEdit>(w, "add_device_edit")->text().isEmpty());
     QCOMPARE(log.indexOf(QStringLiteral("read main table success!")), -1);
-    QCOMPARE(queryRows(home.mainStore(), "SELECT id, dev_id FROM device_info ORDER BY row"),
-             QList<QVariantList>({{0, "QV8B2024000"}, {2, "QV8B2024002"}}));
+    QCOMPARE(queryRows(home.mainStore(), u"SELECT id, dev_id FROM device_info ORDER BY row"_s),
+             QList<QVariantList>({{0, u"QV8B2024000"_s}, {2, u"QV8B2024002"_s}}));
     QCOMPARE(tableNames(home.mainStore()),
-             QStringList({"device_info", "device_setting", "lockers", "process"}));
+             QStringList({u"device_info"_s, u"device_setting"_s, u"lockers"_s, u"process"_s}));
 }
 
 void tst_Startup::deviceInfoCannotBeCreated()
@@ -219,7 +223,8 @@ void tst_Startup::deviceInfoCannotBeCreated()
     LogCapture log;
     MainWindow w;
 
-    QCOMPARE(toastLabels(&w), QStringList({"", "", "", "Create deviceInfo error! Reinstall app!"}));
+    QCOMPARE(toastLabels(&w),
+             QStringList({u""_s, u""_s, u""_s, u"Create deviceInfo error! Reinstall app!"_s}));
     QCOMPARE(page(w), 0);
     QVERIFY(!widget<QPushButton>(w, "add_device_pushButton")->isEnabled());
     QVERIFY(indexOfLineStarting(log, QStringLiteral("Create device_info table error:")) >= 0);
@@ -251,7 +256,7 @@ void tst_Startup::inactiveDevice()
     LogCapture log;
     MainWindow w;
 
-    QCOMPARE(toastLabels(&w), QStringList({"", "", "", "Device inactive!"}));
+    QCOMPARE(toastLabels(&w), QStringList({u""_s, u""_s, u""_s, u"Device inactive!"_s}));
     QCOMPARE(page(w), 0);
     QCOMPARE(widget<QLineEdit>(w, "add_device_edit")->text(), DevId);
     QVERIFY(widget<QPushButton>(w, "add_device_pushButton")->isEnabled());
@@ -300,7 +305,8 @@ void tst_Startup::activeDeviceWithMedia()
     LogCapture log;
     MainWindow w;
 
-    QCOMPARE(toastLabels(&w), QStringList({"", "", "Device is active!", "Media data read ok"}));
+    QCOMPARE(toastLabels(&w),
+             QStringList({u""_s, u""_s, u"Device is active!"_s, u"Media data read ok"_s}));
     QCOMPARE(page(w), 1);
     const int mainRead = log.indexOf(QStringLiteral("read main table success!"));
     QVERIFY(mainRead >= 0);
@@ -314,9 +320,9 @@ void tst_Startup::activeDeviceWithMedia()
     QVERIFY(soundIconIs(w, gui::SoundPicture(icon)));
 
     const QString text = widget<QLabel>(w, "label_device_information")->text();
-    QVERIFY2(text.contains("Device ID: QV8B2024001\nName: Brisa\nModel: QV8\nLockers: 8\n"),
+    QVERIFY2(text.contains(u"Device ID: QV8B2024001\nName: Brisa\nModel: QV8\nLockers: 8\n"_s),
              qPrintable(text));
-    QVERIFY2(text.endsWith("Status: Active"), qPrintable(text));
+    QVERIFY2(text.endsWith(u"Status: Active"_s), qPrintable(text));
 }
 
 void tst_Startup::activeDeviceWithoutMedia()
@@ -327,7 +333,8 @@ void tst_Startup::activeDeviceWithoutMedia()
     LogCapture log;
     MainWindow w;
 
-    QCOMPARE(toastLabels(&w), QStringList({"", "", "Device is active!", "Media data not set"}));
+    QCOMPARE(toastLabels(&w),
+             QStringList({u""_s, u""_s, u"Device is active!"_s, u"Media data not set"_s}));
     QCOMPARE(page(w), 1);
     QVERIFY(log.indexOf(QStringLiteral("read main table success!")) >= 0);
     QCOMPARE(log.indexOf(QStringLiteral("read media success!")), -1);
@@ -335,7 +342,7 @@ void tst_Startup::activeDeviceWithoutMedia()
     QVERIFY(boxChecked(w, "media2"));
     QVERIFY(!boxChecked(w, "media3"));
     QVERIFY(widget<QLabel>(w, "labeldevpath")->text().isEmpty());
-    QVERIFY(widget<QLabel>(w, "label_device_information")->text().contains("Name: Brisa"));
+    QVERIFY(widget<QLabel>(w, "label_device_information")->text().contains(u"Name: Brisa"_s));
     // Start-up does not create the media table.
     QCOMPARE(tableNames(home.mediaStore()), QStringList());
 }
@@ -349,7 +356,8 @@ void tst_Startup::mediaStoreCannotBeOpened()
     LogCapture log;
     MainWindow w;
 
-    QCOMPARE(toastLabels(&w), QStringList({"", "", "Device is active!", "Media data not set"}));
+    QCOMPARE(toastLabels(&w),
+             QStringList({u""_s, u""_s, u"Device is active!"_s, u"Media data not set"_s}));
     QCOMPARE(page(w), 1);
     const int mediaError = indexOfLineStarting(log, QStringLiteral("Media DB open error:"));
     QVERIFY(mediaError >= 0);
@@ -380,7 +388,8 @@ void tst_Startup::restartFindsDataUnchanged()
     QCOMPARE(queryRows(home.mediaStore(), mediaSql), mediaRows);
 
     MainWindow second;
-    QCOMPARE(toastLabels(&second).mid(2), QStringList({"Device is active!", "Media data read ok"}));
+    QCOMPARE(toastLabels(&second).mid(2),
+             QStringList({u"Device is active!"_s, u"Media data read ok"_s}));
     QCOMPARE(page(second), 1);
     QCOMPARE(widget<QLabel>(second, "labeldevpath")->text(), DevId);
     QVERIFY(!boxChecked(second, "media1"));

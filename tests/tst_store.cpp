@@ -13,6 +13,7 @@
 
 #include <memory>
 
+using namespace Qt::StringLiterals;
 using namespace testing;
 
 namespace {
@@ -53,7 +54,7 @@ QList<QVariantList> blankLockers(int count)
 {
     QList<QVariantList> rows;
     for (int i = 1; i <= count; ++i)
-        rows.append({i, "", "", 0, "", 0, "", "", "", "", 0});
+        rows.append({i, u""_s, u""_s, 0, u""_s, 0, u""_s, u""_s, u""_s, u""_s, 0});
     return rows;
 }
 
@@ -114,27 +115,30 @@ void tst_Store::deviceInfoRead_data()
     const QString line = QStringLiteral(
         "DevID: \"%1\" | Name: \"%2\" | Model: \"QV8\" | Lockers: %3 | Location: \" Hall \" | "
         "Address: \"Main street 12\" | Description: \"Near the gate\" | Status: %4");
-    QTest::newRow("blank ID") << QStringList{"1, '   ', 'Brisa', 8, 1"} << 1
-                              << line.arg("UNKNOWNID", "Brisa", "8", "1");
-    QTest::newRow("empty ID") << QStringList{"1, '', 'Brisa', 8, 1"} << 1
-                              << line.arg("UNKNOWNID", "Brisa", "8", "1");
-    QTest::newRow("missing ID") << QStringList{"1, NULL, 'Brisa', 8, 1"} << 1
-                                << line.arg("UNKNOWNID", "Brisa", "8", "1");
-    QTest::newRow("only the ID is trimmed") << QStringList{"1, '\tQV8B2024001  ', ' Brisa ', 8, 1"}
-                                            << 1 << line.arg(Serial, " Brisa ", "8", "1");
-    QTest::newRow("quotes escaped") << QStringList{"1, 'QV8B2024001', 'Brisa \"North\"', 8, 1"} << 1
-                                    << line.arg(Serial, "Brisa \\\"North\\\"", "8", "1");
+    QTest::newRow("blank ID") << QStringList{u"1, '   ', 'Brisa', 8, 1"_s} << 1
+                              << line.arg(u"UNKNOWNID"_s, u"Brisa"_s, u"8"_s, u"1"_s);
+    QTest::newRow("empty ID") << QStringList{u"1, '', 'Brisa', 8, 1"_s} << 1
+                              << line.arg(u"UNKNOWNID"_s, u"Brisa"_s, u"8"_s, u"1"_s);
+    QTest::newRow("missing ID") << QStringList{u"1, NULL, 'Brisa', 8, 1"_s} << 1
+                                << line.arg(u"UNKNOWNID"_s, u"Brisa"_s, u"8"_s, u"1"_s);
+    QTest::newRow("only the ID is trimmed")
+        << QStringList{u"1, '\tQV8B2024001  ', ' Brisa ', 8, 1"_s} << 1
+        << line.arg(Serial, u" Brisa "_s, u"8"_s, u"1"_s);
+    QTest::newRow("quotes escaped")
+        << QStringList{u"1, 'QV8B2024001', 'Brisa \"North\"', 8, 1"_s} << 1
+        << line.arg(Serial, u"Brisa \\\"North\\\""_s, u"8"_s, u"1"_s);
     QTest::newRow("other ids come first")
-        << QStringList{"2, 'QV8B2024002', 'Two', 16, 1", "0, 'QV8B2024000', 'Zero', 7, 1",
-                       "1, 'QV8B2024001', 'Brisa', 8, 0"}
-        << 1 << line.arg(Serial, "Brisa", "8", "0");
+        << QStringList{u"2, 'QV8B2024002', 'Two', 16, 1"_s, u"0, 'QV8B2024000', 'Zero', 7, 1"_s,
+                       u"1, 'QV8B2024001', 'Brisa', 8, 0"_s}
+        << 1 << line.arg(Serial, u"Brisa"_s, u"8"_s, u"0"_s);
     QTest::newRow("first of two id-1 rows")
-        << QStringList{"1, 'QV8B2024001', 'Brisa', 8, 2", "1, 'QV8B2024009', 'Late', 16, 1"} << 1
-        << line.arg(Serial, "Brisa", "8", "2");
+        << QStringList{u"1, 'QV8B2024001', 'Brisa', 8, 2"_s, u"1, 'QV8B2024009', 'Late', 16, 1"_s}
+        << 1 << line.arg(Serial, u"Brisa"_s, u"8"_s, u"2"_s);
     QTest::newRow("numbers that are not numbers")
-        << QStringList{"1, 'QV8B2024001', 'Brisa', 'many', 'on'"} << 1
-        << line.arg(Serial, "Brisa", "0", "0");
-    QTest::newRow("no id-1 row") << QStringList{"2, 'QV8B2024002', 'Two', 16, 1"} << 0 << QString();
+        << QStringList{u"1, 'QV8B2024001', 'Brisa', 'many', 'on'"_s} << 1
+        << line.arg(Serial, u"Brisa"_s, u"0"_s, u"0"_s);
+    QTest::newRow("no id-1 row") << QStringList{u"2, 'QV8B2024002', 'Two', 16, 1"_s} << 0
+                                 << QString();
 }
 
 void tst_Store::deviceInfoRead()
@@ -162,7 +166,7 @@ void tst_Store::deviceInfoRead()
         QCOMPARE(DeviceInfoRecord.dev_status, 0);
     } else {
         QCOMPARE(logged, QStringList{logLine});
-        QCOMPARE(logLine.section(' ', 1, 1), '"' + DeviceInfoRecord.dev_id + '"');
+        QCOMPARE(logLine.section(u' ', 1, 1), u'"' + DeviceInfoRecord.dev_id + u'"');
         QCOMPARE(DeviceInfoRecord.dev_location, QStringLiteral(" Hall "));
     }
 }
@@ -178,8 +182,8 @@ void tst_Store::deviceInfoUpdatesThenRead()
                                            "dev_location, dev_address, dev_description, "
                                            "dev_status FROM device_info ORDER BY row");
     QCOMPARE(queryRows(home.mainStore(), rowsSql),
-             QList<QVariantList>({{1, Serial, "", "", 0, "", "", "", 0},
-                                  {1, "QV7C2024002", "", "", 0, "", "", "", 0}}));
+             QList<QVariantList>({{1, Serial, u""_s, u""_s, 0, u""_s, u""_s, u""_s, 0},
+                                  {1, u"QV7C2024002"_s, u""_s, u""_s, 0, u""_s, u""_s, u""_s, 0}}));
     QCOMPARE(callInt(&w, "deviceInfoReadTable"), 1);
     QCOMPARE(DeviceInfoRecord.dev_id, Serial);
 
@@ -187,10 +191,10 @@ void tst_Store::deviceInfoUpdatesThenRead()
     QCOMPARE(DeviceInfoRecord.dev_status, 0); // only a read refreshes the record
     LogCapture log;
     QCOMPARE(callInt(&w, "deviceInfoReadTable"), 1);
-    QCOMPARE(log.lines().filter("DevID:"),
-             QStringList{"DevID: \"QV8B2024001\" | Name: \"Brisa\" | Model: \"QV8\" | Lockers: 16 "
+    QCOMPARE(log.lines().filter(u"DevID:"_s),
+             QStringList{u"DevID: \"QV8B2024001\" | Name: \"Brisa\" | Model: \"QV8\" | Lockers: 16 "
                          "| Location: \"Hall \\\"A\\\"\" | Address: \"Main street 12\" | "
-                         "Description: \"Near the gate\" | Status: 1"});
+                         "Description: \"Near the gate\" | Status: 1"_s});
     QCOMPARE(DeviceInfoRecord.dev_lockers, 16);
     QCOMPARE(DeviceInfoRecord.dev_status, 1);
 
@@ -199,8 +203,9 @@ void tst_Store::deviceInfoUpdatesThenRead()
     QCOMPARE(DeviceInfoRecord.dev_id, QStringLiteral("QV16F2024005"));
     QCOMPARE(DeviceInfoRecord.dev_status, 0);
     // Both id-1 rows are changed by the updates.
-    const QVariantList updated{
-        1, "QV16F2024005", "Brisa", "QV8", 16, "Hall \"A\"", "Main street 12", "Near the gate", 0};
+    const QVariantList updated{1,  u"QV16F2024005"_s, u"Brisa"_s,          u"QV8"_s,
+                               16, u"Hall \"A\""_s,   u"Main street 12"_s, u"Near the gate"_s,
+                               0};
     QCOMPARE(queryRows(home.mainStore(), rowsSql), QList<QVariantList>({updated, updated}));
 }
 
@@ -224,7 +229,7 @@ void tst_Store::deviceInfoWriteFailuresAreLogged()
     QCOMPARE(updateErrors.size(), 2);
     QCOMPARE(insertErrors.size(), 1);
     for (const QString &line : updateErrors + insertErrors)
-        QVERIFY2(line.contains("no such table: device_info"), qPrintable(line));
+        QVERIFY2(line.contains(u"no such table: device_info"_s), qPrintable(line));
     QCOMPARE(DeviceInfoRecord.dev_id, Serial);
 }
 
@@ -234,19 +239,20 @@ void tst_Store::deviceSettingDefaultsWithMaskedPassword()
     MainWindow w;
     LogCapture log;
     QVERIFY(callBool(&w, "deviceSettingAddTable"));
-    QCOMPARE(queryRows(home.mainStore(), "SELECT * FROM device_setting"),
-             QList<QVariantList>({{1, 1, "08:30", "16:00", "24:60", "24:60", "13:00", "21:30",
-                                   "24:60", "24:60", "Quorvin", "47193025", "", "", 1, 0, ""}}));
+    QCOMPARE(queryRows(home.mainStore(), u"SELECT * FROM device_setting"_s),
+             QList<QVariantList>({{1, 1, u"08:30"_s, u"16:00"_s, u"24:60"_s, u"24:60"_s, u"13:00"_s,
+                                   u"21:30"_s, u"24:60"_s, u"24:60"_s, u"Quorvin"_s, u"47193025"_s,
+                                   u""_s, u""_s, 1, 0, u""_s}}));
 
     QCOMPARE(callInt(&w, "deviceSettingReadTable"), 1);
     QCOMPARE(DeviceSettingRecord.wifi_pass, QStringLiteral("47193025")); // masked only in the log
     QCOMPARE(linesStartingWith(log, QStringLiteral("dev_timer1on:")),
-             QStringList{"dev_timer1on: \"08:30\" | dev_timer2on: \"16:00\" | dev_timer3on: "
+             QStringList{u"dev_timer1on: \"08:30\" | dev_timer2on: \"16:00\" | dev_timer3on: "
                          "\"24:60\" | dev_timer4on: \"24:60\" | dev_timer1off: \"13:00\" | "
                          "dev_timer2off: \"21:30\" | dev_timer3off: \"24:60\" | dev_timer4off: "
                          "\"24:60\" | dev_wifi_ssid: \"Quorvin\" | dev_wifi_pass: \"********\" | "
                          "dev_cam1_ip: \"\" | dev_cam2_ip: \"\" | cam1_enabled: 1 | "
-                         "cam2_enabled: 0 | dev_timer_system: \"\""});
+                         "cam2_enabled: 0 | dev_timer_system: \"\""_s});
     QVERIFY(!log.contains(QStringLiteral("47193025")));
 }
 
@@ -256,17 +262,17 @@ void tst_Store::deviceSettingReadFallbacks()
     MainWindow w;
     QVERIFY(callBool(&w, "deviceSettingAddTable"));
     QVERIFY(callBool(&w, "deviceSettingAddTable"));
-    QVERIFY(execSql(home.mainStore(), "UPDATE device_setting SET wifi_ssid='First', "
-                                      "cam1enable='yes' WHERE row=1"));
+    QVERIFY(execSql(home.mainStore(), u"UPDATE device_setting SET wifi_ssid='First', "
+                                      "cam1enable='yes' WHERE row=1"_s));
     QCOMPARE(callInt(&w, "deviceSettingReadTable"), 1);
     QCOMPARE(DeviceSettingRecord.wifi_ssid, QStringLiteral("First"));
     QCOMPARE(DeviceSettingRecord.cam1enable, 0);
 
     // Without an id-1 row the read fails and the record keeps what it held.
-    QVERIFY(execSql(home.mainStore(), "DELETE FROM device_setting"));
+    QVERIFY(execSql(home.mainStore(), u"DELETE FROM device_setting"_s));
     QCOMPARE(callInt(&w, "deviceSettingReadTable"), 0);
     QVERIFY(
-        execSql(home.mainStore(), "INSERT INTO device_setting (id, wifi_ssid) VALUES (2, 'X')"));
+        execSql(home.mainStore(), u"INSERT INTO device_setting (id, wifi_ssid) VALUES (2, 'X')"_s));
     QCOMPARE(callInt(&w, "deviceSettingReadTable"), 0);
     QCOMPARE(DeviceSettingRecord.wifi_ssid, QStringLiteral("First"));
     QCOMPARE(DeviceSettingRecord.timer1On, QStringLiteral("08:30"));
@@ -296,8 +302,8 @@ void tst_Store::lockersRebuild()
     if (before > 0) {
         QVERIFY(setLockerCount(w, before));
         QCOMPARE(callInt(&w, "createDatabase"), 1);
-        QVERIFY(execSql(home.mainStore(), "UPDATE lockers SET locker_mobile='09120000000', "
-                                          "locker_status=3 WHERE locker_id=3"));
+        QVERIFY(execSql(home.mainStore(), u"UPDATE lockers SET locker_mobile='09120000000', "
+                                          "locker_status=3 WHERE locker_id=3"_s));
     }
     QVERIFY(setLockerCount(w, after));
     clearToast(w);
@@ -305,16 +311,16 @@ void tst_Store::lockersRebuild()
     LogCapture log;
     QCOMPARE(callInt(&w, "createDatabase"), 1);
     const QStringList expectedToast =
-        cleared
-            ? QStringList{"", "All Locker cleared!", "Locker db create! OK", "Lockers insert! OK"}
-            : QStringList{"", "", "Locker db create! OK", "Lockers insert! OK"};
+        cleared ? QStringList{u""_s, u"All Locker cleared!"_s, u"Locker db create! OK"_s,
+                              u"Lockers insert! OK"_s}
+                : QStringList{u""_s, u""_s, u"Locker db create! OK"_s, u"Lockers insert! OK"_s};
     QCOMPARE(toastLabels(&w), expectedToast);
     QCOMPARE(lockerRows(home), blankLockers(after));
     const QStringList logged = linesStartingWith(log, QStringLiteral("locker_id:"));
     QVERIFY(logged.contains(
-        "locker_id: 1 | locker_mobile: \"\" | locker_password: \"\" | locker_icon: 0 | "
+        u"locker_id: 1 | locker_mobile: \"\" | locker_password: \"\" | locker_icon: 0 | "
         "locker_nfc: \"\" | locker_finger: 0 | locker_timestart: \"\" | locker_timechange: \"\" | "
-        "locker_startmode: \"\" | locker_endmode: \"\" | locker_status: 0"));
+        "locker_startmode: \"\" | locker_endmode: \"\" | locker_status: 0"_s));
     QCOMPARE(LockerRecord.locker_id, after);
 }
 
@@ -358,7 +364,7 @@ void tst_Store::lockersReadCheck()
     QCOMPARE(callInt(&w, "lockersReadTable"), result);
     QList<int> loggedIds;
     for (const QString &line : linesStartingWith(log, QStringLiteral("locker_id:")))
-        loggedIds.append(line.section(' ', 1, 1).toInt());
+        loggedIds.append(line.section(u' ', 1, 1).toInt());
     QCOMPARE(loggedIds, logged);
     if (!logged.isEmpty()) { // the record holds the last row accepted
         QCOMPARE(LockerRecord.locker_id, logged.last());
@@ -400,12 +406,13 @@ void tst_Store::lockerCountLimits()
     QCOMPARE(callInt(&w, "createDatabase"), result);
     QCOMPARE(lockerRows(home), blankLockers(rowsAfter));
     if (count <= 1024) {
-        QCOMPARE(toastLabels(&w), QStringList({"", count > 0 ? "All Locker cleared!" : "",
-                                               "Locker db create! OK", "Lockers insert! OK"}));
-        QCOMPARE(linesStartingWith(log, "Locker count out of range:"), QStringList());
+        QCOMPARE(toastLabels(&w),
+                 QStringList({u""_s, count > 0 ? u"All Locker cleared!"_s : u""_s,
+                              u"Locker db create! OK"_s, u"Lockers insert! OK"_s}));
+        QCOMPARE(linesStartingWith(log, u"Locker count out of range:"_s), QStringList());
     } else {
         // Refused before anything is read, shown or written.
-        QCOMPARE(toastLabels(&w), QStringList({"", "", "", ""}));
+        QCOMPARE(toastLabels(&w), QStringList({u""_s, u""_s, u""_s, u""_s}));
         QCOMPARE(log.lines(),
                  QStringList{QStringLiteral("Locker count out of range: %1").arg(count)});
         QCOMPARE(callInt(&w, "lockersReadTable"), 0);
@@ -442,8 +449,8 @@ void tst_Store::lockerWriteFailureKeepsPreviousSet()
     QVERIFY(callBool(&w, "deviceInfoAddTable", Serial));
     QVERIFY(setLockerCount(w, 8));
     QCOMPARE(callInt(&w, "createDatabase"), 1);
-    QVERIFY(execSql(home.mainStore(), "UPDATE lockers SET locker_mobile='09120000000', "
-                                      "locker_status=3 WHERE locker_id=3"));
+    QVERIFY(execSql(home.mainStore(), u"UPDATE lockers SET locker_mobile='09120000000', "
+                                      "locker_status=3 WHERE locker_id=3"_s));
     const QString everything = QStringLiteral("SELECT * FROM lockers ORDER BY row");
     const QList<QVariantList> previous = queryRows(home.mainStore(), everything);
     QVERIFY(execSql(home.mainStore(), trigger));
@@ -455,11 +462,12 @@ void tst_Store::lockerWriteFailureKeepsPreviousSet()
     QCOMPARE(errors.size(), 1);
     QVERIFY2(errors.at(0).contains(errorText), qPrintable(errors.at(0)));
     // Nothing was cleared: the rebuild was taken back whole.
-    QCOMPARE(toastLabels(&w), QStringList({"", "", "", "Locker db create! OK"}));
+    QCOMPARE(toastLabels(&w),
+             QStringList({u""_s, u""_s, u""_s, u"Locker db create! OK"_s}));
     QCOMPARE(queryRows(home.mainStore(), everything), previous);
 
     // No transaction is left open: once the obstacle is gone the set is rebuilt.
-    QVERIFY(execSql(home.mainStore(), "DROP TRIGGER " + trigger.section(' ', 2, 2)));
+    QVERIFY(execSql(home.mainStore(), u"DROP TRIGGER "_s + trigger.section(u' ', 2, 2)));
     QCOMPARE(callInt(&w, "createDatabase"), 1);
     QCOMPARE(lockerRows(home), blankLockers(8));
 }
@@ -469,10 +477,10 @@ void tst_Store::lockersDeleteTable()
     TestHome home;
     MainWindow w;
     QVERIFY(callBool(&w, "LockersDeleteTable")); // empty table
-    QVERIFY(execSql(home.mainStore(), "INSERT INTO lockers (locker_id) VALUES (1), (2), (2)"));
+    QVERIFY(execSql(home.mainStore(), u"INSERT INTO lockers (locker_id) VALUES (1), (2), (2)"_s));
     QVERIFY(callBool(&w, "LockersDeleteTable"));
     QCOMPARE(lockerRows(home), QList<QVariantList>());
-    QVERIFY(execSql(home.mainStore(), "DROP TABLE lockers"));
+    QVERIFY(execSql(home.mainStore(), u"DROP TABLE lockers"_s));
     QVERIFY(!callBool(&w, "LockersDeleteTable"));
 }
 
@@ -487,15 +495,15 @@ void tst_Store::mediaInsertThenUpdate()
     LogCapture log;
     pressMediaSave(w);
     QCOMPARE(mediaRows(home), QList<QVariantList>({{1, Serial, 1, 1, 0, 50}}));
-    QCOMPARE(toastLabels(&w), QStringList({"", "", "", "Insert media data ok"}));
+    QCOMPARE(toastLabels(&w), QStringList({u""_s, u""_s, u""_s, u"Insert media data ok"_s}));
     QCOMPARE(widget<QLabel>(w, "labeldevpath")->text(), Serial);
     QVERIFY(boxChecked(w, "media1"));
     QVERIFY(boxChecked(w, "media2"));
     QVERIFY(!boxChecked(w, "media3"));
     QCOMPARE(slider(w)->value(), 50);
-    QCOMPARE(linesStartingWith(log, "path_public_enable:"),
-             QStringList{"path_public_enable: 1 | path_private_enable: 1 | path_local_enable: 0 | "
-                         "soundEnableLevel: 50 | dev_id: \"QV8B2024001\""});
+    QCOMPARE(linesStartingWith(log, u"path_public_enable:"_s),
+             QStringList{u"path_public_enable: 1 | path_private_enable: 1 | path_local_enable: 0 | "
+                         "soundEnableLevel: 50 | dev_id: \"QV8B2024001\""_s});
 
     widget<QCheckBox>(w, "media1")->setChecked(false);
     slider(w)->setValue(20);
@@ -514,11 +522,12 @@ void tst_Store::mediaInsertBesideOtherRow()
     QVERIFY(callBool(&w, "deviceInfoAddTable", QStringLiteral("   ")));
     QCOMPARE(callInt(&w, "deviceInfoReadTable"), 1);
     QVERIFY(execSql(home.mediaStore(), QString(store::media::CreateSql)));
-    QVERIFY(execSql(home.mediaStore(), "INSERT INTO media VALUES (NULL, 2, 'OTHER', 0, 0, 1, 10)"));
+    QVERIFY(
+        execSql(home.mediaStore(), u"INSERT INTO media VALUES (NULL, 2, 'OTHER', 0, 0, 1, 10)"_s));
 
     pressMediaSave(w);
     QCOMPARE(mediaRows(home),
-             QList<QVariantList>({{2, "OTHER", 0, 0, 1, 10}, {1, "UNKNOWNID", 1, 1, 0, 50}}));
+             QList<QVariantList>({{2, u"OTHER"_s, 0, 0, 1, 10}, {1, u"UNKNOWNID"_s, 1, 1, 0, 50}}));
     QCOMPARE(toastLabels(&w).last(), QStringLiteral("Insert media data ok"));
     QCOMPARE(widget<QLabel>(w, "labeldevpath")->text(), QStringLiteral("UNKNOWNID"));
 }
@@ -529,7 +538,7 @@ void tst_Store::mediaReadSetsSliderWithoutSignal()
     MainWindow w;
     QVERIFY(execSql(home.mediaStore(), QString(store::media::CreateSql)));
     QVERIFY(execSql(home.mediaStore(),
-                    "INSERT INTO media VALUES (NULL, 1, '  QV8B2024001 ', 0, 1, 1, 150)"));
+                    u"INSERT INTO media VALUES (NULL, 1, '  QV8B2024001 ', 0, 1, 1, 150)"_s));
     QSignalSpy spy(slider(w), &QSlider::valueChanged);
     QCOMPARE(slider(w)->value(), 50);
 
@@ -547,7 +556,7 @@ void tst_Store::mediaReadSetsSliderWithoutSignal()
 
     // A slider that was blocked before stays blocked.
     slider(w)->blockSignals(true);
-    QVERIFY(execSql(home.mediaStore(), "UPDATE media SET sound_enable_level=0"));
+    QVERIFY(execSql(home.mediaStore(), u"UPDATE media SET sound_enable_level=0"_s));
     QCOMPARE(callInt(&w, "mediaPathReadTable"), 1);
     QVERIFY(slider(w)->signalsBlocked());
     QCOMPARE(slider(w)->value(), 0);
@@ -595,7 +604,7 @@ void tst_Store::mediaSaveFailure()
     clearToast(w);
 
     pressMediaSave(w);
-    QCOMPARE(toastLabels(&w), QStringList({"", "", "", "Media data not saved!"}));
+    QCOMPARE(toastLabels(&w), QStringList({u""_s, u""_s, u""_s, u"Media data not saved!"_s}));
     QCOMPARE(mediaRows(home), rows);
     QCOMPARE(boxChecked(w, "media1"), media1);
     QCOMPARE(slider(w)->value(), level);
@@ -615,7 +624,8 @@ void tst_Store::mediaSurvivesRestart()
     first.reset();
 
     MainWindow second;
-    QCOMPARE(toastLabels(&second).mid(2), QStringList({"Device is active!", "Media data read ok"}));
+    QCOMPARE(toastLabels(&second).mid(2),
+             QStringList({u"Device is active!"_s, u"Media data read ok"_s}));
     QCOMPARE(page(second), 1);
     QCOMPARE(widget<QLabel>(second, "labeldevpath")->text(), Serial);
     QVERIFY(!boxChecked(second, "media1"));

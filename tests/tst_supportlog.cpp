@@ -9,6 +9,7 @@
 #include <QFontInfo>
 #include <QtTest>
 
+using namespace Qt::StringLiterals;
 using namespace testing;
 
 namespace {
@@ -54,7 +55,7 @@ void SupportLogTest::linesGoToFileAndOutput()
     TestHome home;
     QVERIFY(QDir().mkpath(home.root()));
     const QString path = supportlog::filePathUnder(home.root());
-    QCOMPARE(path, home.root() + "quorvin-settings.log");
+    QCOMPARE(path, home.root() + u"quorvin-settings.log"_s);
     LogCapture output;
     {
         SupportLog log(path, supportlog::DefaultMaxBytes);
@@ -62,15 +63,14 @@ void SupportLogTest::linesGoToFileAndOutput()
         qDebug() << "second" << 2;
     }
     const QStringList lines = fileLines(path);
-    QCOMPARE(messages(lines),
-             (QStringList{"Insert error: \"no such table\"", "second 2"}));
+    QCOMPARE(messages(lines), (QStringList{u"Insert error: \"no such table\""_s, u"second 2"_s}));
     // Each line starts with its time, so support can put it beside other logs.
     for (const QString &line : lines)
-        QVERIFY2(QDateTime::fromString(line.section(' ', 0, 0), Qt::ISODateWithMs).isValid(),
+        QVERIFY2(QDateTime::fromString(line.section(u' ', 0, 0), Qt::ISODateWithMs).isValid(),
                  qPrintable(line));
     // The usual output still gets every line.
-    QVERIFY(output.indexOf("Insert error: \"no such table\"") >= 0);
-    QVERIFY(output.indexOf("second 2") >= 0);
+    QVERIFY(output.indexOf(u"Insert error: \"no such table\""_s) >= 0);
+    QVERIFY(output.indexOf(u"second 2"_s) >= 0);
 }
 
 void SupportLogTest::rotatesWithOnePredecessor()
@@ -86,10 +86,10 @@ void SupportLogTest::rotatesWithOnePredecessor()
             qDebug().noquote() << QStringLiteral("line %1").arg(i, 2, 10, QLatin1Char('0'));
     }
     const QStringList current = messages(fileLines(path));
-    const QStringList previous = messages(fileLines(path + ".1"));
+    const QStringList previous = messages(fileLines(path + u".1"_s));
     QVERIFY(QFile(path).size() <= cap);
-    QVERIFY(QFile(path + ".1").size() <= cap);
-    QVERIFY(!QFile::exists(path + ".2"));
+    QVERIFY(QFile(path + u".1"_s).size() <= cap);
+    QVERIFY(!QFile::exists(path + u".2"_s));
     QVERIFY(!current.isEmpty());
     QVERIFY(!previous.isEmpty());
     // The newest line is last in the current file, and the predecessor ends
@@ -105,7 +105,7 @@ void SupportLogTest::unwritableFileIsSkipped()
 {
     TestHome home;
     // The log's folder is a plain file, so the log cannot be opened (also as root).
-    QFile blocker(home.home() + "/QUORVIN");
+    QFile blocker(home.home() + u"/QUORVIN"_s);
     QVERIFY(blocker.open(QIODevice::WriteOnly));
     blocker.close();
     const QString path = supportlog::filePathUnder(home.root());
@@ -113,7 +113,7 @@ void SupportLogTest::unwritableFileIsSkipped()
     {
         SupportLog log(path, supportlog::DefaultMaxBytes);
         qDebug() << "while blocked";
-        QVERIFY(output.indexOf("while blocked") >= 0);
+        QVERIFY(output.indexOf(u"while blocked"_s) >= 0);
         QVERIFY(!QFile::exists(path));
 
         // Once the folder is there, the next line lands in the file.
@@ -121,7 +121,7 @@ void SupportLogTest::unwritableFileIsSkipped()
         QVERIFY(QDir().mkpath(home.root()));
         qDebug() << "after";
     }
-    QCOMPARE(messages(fileLines(path)), QStringList{"after"});
+    QCOMPARE(messages(fileLines(path)), QStringList{u"after"_s});
 }
 
 void SupportLogTest::windowLogHoldsNoClearPassword()

@@ -20,6 +20,7 @@
 #include <climits>
 #include <memory>
 
+using namespace Qt::StringLiterals;
 using namespace testing;
 
 namespace {
@@ -28,7 +29,7 @@ const QString FirstRunToast = QStringLiteral("Database Created! Insert printed s
 
 QImage soundIcon(MainWindow &w)
 {
-    return pixels(w.findChild<QLabel *>("labelsoundicon")->pixmap().toImage());
+    return pixels(w.findChild<QLabel *>(u"labelsoundicon"_s)->pixmap().toImage());
 }
 
 QImage soundPicture(gui::SoundPicture picture)
@@ -47,9 +48,9 @@ bool storeDevice(const TestHome &home, const QString &values)
         if (!execSql(home.mainStore(), QString(create)))
             return false;
     return execSql(home.mainStore(),
-                   "INSERT INTO device_info (id, dev_id, dev_name, dev_model, dev_lockers, "
-                   "dev_location, dev_address, dev_description, dev_status) VALUES (1, "
-                       + values + ")");
+                   u"INSERT INTO device_info (id, dev_id, dev_name, dev_model, dev_lockers, "
+                   "dev_location, dev_address, dev_description, dev_status) VALUES (1, "_s
+                       + values + u")"_s);
 }
 
 // A plain-text label is as wide as its literal text; rich text would render
@@ -89,18 +90,19 @@ private slots:
 
 void UiTest::toastShifting()
 {
-    const ToastLines full{"one", "two", "three", "four"};
+    const ToastLines full{u"one"_s, u"two"_s, u"three"_s, u"four"_s};
     const auto lines = [](const ToastLines &t) {
         return QStringList{t.toastLine1, t.toastLine2, t.toastLine3, t.toastLine4};
     };
-    QCOMPARE(lines(gui::pushToastMessage(full, "five", 0)),
-             QStringList({"two", "three", "four", "five"}));
-    QCOMPARE(lines(gui::pushToastMessage(full, "", 0)), QStringList({"two", "three", "four", ""}));
+    QCOMPARE(lines(gui::pushToastMessage(full, u"five"_s, 0)),
+             QStringList({u"two"_s, u"three"_s, u"four"_s, u"five"_s}));
+    QCOMPARE(lines(gui::pushToastMessage(full, u""_s, 0)),
+             QStringList({u"two"_s, u"three"_s, u"four"_s, u""_s}));
     for (int clear : {1, -1, 2, INT_MIN})
-        QCOMPARE(lines(gui::pushToastMessage(full, "fresh", clear)),
-                 QStringList({"", "", "", "fresh"}));
-    QCOMPARE(lines(gui::pushToastMessage(ToastLines(), "first", 0)),
-             QStringList({"", "", "", "first"}));
+        QCOMPARE(lines(gui::pushToastMessage(full, u"fresh"_s, clear)),
+                 QStringList({u""_s, u""_s, u""_s, u"fresh"_s}));
+    QCOMPARE(lines(gui::pushToastMessage(ToastLines(), u"first"_s, 0)),
+             QStringList({u""_s, u""_s, u""_s, u"first"_s}));
 }
 
 void UiTest::toastInWindow()
@@ -108,21 +110,21 @@ void UiTest::toastInWindow()
     TestHome home;
     QCOMPARE(Toast.toastLine1 + Toast.toastLine2 + Toast.toastLine3 + Toast.toastLine4, QString());
     MainWindow w;
-    QCOMPARE(toastLabels(&w), QStringList({"", "", "", FirstRunToast}));
+    QCOMPARE(toastLabels(&w), QStringList({u""_s, u""_s, u""_s, FirstRunToast}));
 
     for (const char *message : {"m1", "m2", "m3", "m4", "m5"})
-        callToast(&w, message, 0);
-    QCOMPARE(toastLabels(&w), QStringList({"m2", "m3", "m4", "m5"}));
+        callToast(&w, QLatin1String(message), 0);
+    QCOMPARE(toastLabels(&w), QStringList({u"m2"_s, u"m3"_s, u"m4"_s, u"m5"_s}));
 
-    callToast(&w, "cleared", 1);
-    QCOMPARE(toastLabels(&w), QStringList({"", "", "", "cleared"}));
-    callToast(&w, "again", 0);
-    callToast(&w, "negative clear", -4);
-    QCOMPARE(toastLabels(&w), QStringList({"", "", "", "negative clear"}));
+    callToast(&w, u"cleared"_s, 1);
+    QCOMPARE(toastLabels(&w), QStringList({u""_s, u""_s, u""_s, u"cleared"_s}));
+    callToast(&w, u"again"_s, 0);
+    callToast(&w, u"negative clear"_s, -4);
+    QCOMPARE(toastLabels(&w), QStringList({u""_s, u""_s, u""_s, u"negative clear"_s}));
 
-    callToast(&w, "a", 0);
-    callToast(&w, "", 0);
-    QCOMPARE(toastLabels(&w), QStringList({"", "negative clear", "a", ""}));
+    callToast(&w, u"a"_s, 0);
+    callToast(&w, u""_s, 0);
+    QCOMPARE(toastLabels(&w), QStringList({u""_s, u"negative clear"_s, u"a"_s, u""_s}));
     // The labels show exactly what the process-wide lines hold.
     QCOMPARE(toastLabels(&w),
              QStringList({Toast.toastLine1, Toast.toastLine2, Toast.toastLine3, Toast.toastLine4}));
@@ -139,8 +141,8 @@ void UiTest::toastShowsMarkupAsText()
     callToast(&w, image, 0);
     QCOMPARE(toastLabels(&w).mid(2), QStringList({bold, image}));
 
-    auto *line3 = w.findChild<QLabel *>("labelToast3");
-    auto *line4 = w.findChild<QLabel *>("labelToast4");
+    auto *line3 = w.findChild<QLabel *>(u"labelToast3"_s);
+    auto *line4 = w.findChild<QLabel *>(u"labelToast4"_s);
     QVERIFY(literalShortfall(line3, bold) <= 0);
     QVERIFY(literalShortfall(line4, image) <= 0);
 
@@ -177,7 +179,7 @@ void UiTest::soundPictureFollowsSlider()
     using gui::SoundPicture;
     TestHome home;
     MainWindow w;
-    auto *slider = w.findChild<QSlider *>("sound_level");
+    auto *slider = w.findChild<QSlider *>(u"sound_level"_s);
     QCOMPARE(soundIcon(w), soundPicture(SoundPicture::Normal));
 
     struct Step
@@ -217,30 +219,30 @@ void UiTest::deviceInformationText()
     QCOMPARE(activation::statusWord(status), word);
 
     DeviceInfo info;
-    info.dev_id = "QV16F2024005";
-    info.dev_name = "Fjor cabinet";
-    info.dev_model = "Fjor";
+    info.dev_id = u"QV16F2024005"_s;
+    info.dev_name = u"Fjor cabinet"_s;
+    info.dev_model = u"Fjor"_s;
     info.dev_lockers = 16;
-    info.dev_location = "Hall B";
-    info.dev_address = "12 Quay Street";
-    info.dev_description = "Front entrance";
+    info.dev_location = u"Hall B"_s;
+    info.dev_address = u"12 Quay Street"_s;
+    info.dev_description = u"Front entrance"_s;
     info.dev_status = status;
     QCOMPARE(activation::deviceInformationText(info),
-             "Device ID: QV16F2024005\nName: Fjor cabinet\nModel: Fjor\nLockers: 16\n"
-             "Location: Hall B\nAddress: 12 Quay Street\nDescription: Front entrance\nStatus: "
+             u"Device ID: QV16F2024005\nName: Fjor cabinet\nModel: Fjor\nLockers: 16\n"
+             "Location: Hall B\nAddress: 12 Quay Street\nDescription: Front entrance\nStatus: "_s
                  + word);
 
     // Empty fields leave the bare labels; markers inside fields stay as typed.
-    info.dev_id = "QV%2";
-    info.dev_name = "%4";
-    info.dev_model = "%%1";
+    info.dev_id = u"QV%2"_s;
+    info.dev_name = u"%4"_s;
+    info.dev_model = u"%%1"_s;
     info.dev_lockers = 0;
     info.dev_location.clear();
-    info.dev_address = "%1";
+    info.dev_address = u"%1"_s;
     info.dev_description.clear();
     QCOMPARE(activation::deviceInformationText(info),
-             "Device ID: QV%2\nName: %4\nModel: %%1\nLockers: 0\nLocation: \nAddress: %1\n"
-             "Description: \nStatus: "
+             u"Device ID: QV%2\nName: %4\nModel: %%1\nLockers: 0\nLocation: \nAddress: %1\n"
+             "Description: \nStatus: "_s
                  + word);
 }
 
@@ -249,21 +251,22 @@ void UiTest::devicePageShowsStoredDevice()
     TestHome home;
     const QString picture =
         QStringLiteral("<img src=\"front-door-photograph-of-the-cabinet.png\" width=\"1\">");
-    QVERIFY(storeDevice(home, "'QV8D2024003', '<b>Lobby</b>', 'Dorne', 8, '%4', '', '" + picture
-                                  + "', 1"));
+    QVERIFY(storeDevice(home, u"'QV8D2024003', '<b>Lobby</b>', 'Dorne', 8, '%4', '', '"_s + picture
+                                  + u"', 1"_s));
     MainWindow w;
     QVERIFY(shown(w));
 
     QCOMPARE(page(w), 1);
-    QCOMPARE(toastLabels(&w).mid(2), QStringList({"Device is active!", "Media data not set"}));
-    auto *information = w.findChild<QLabel *>("label_device_information");
-    QCOMPARE(information->text(), "Device ID: QV8D2024003\nName: <b>Lobby</b>\nModel: Dorne\n"
-                                  "Lockers: 8\nLocation: %4\nAddress: \nDescription: "
-                                      + picture + "\nStatus: Active");
+    QCOMPARE(toastLabels(&w).mid(2),
+             QStringList({u"Device is active!"_s, u"Media data not set"_s}));
+    auto *information = w.findChild<QLabel *>(u"label_device_information"_s);
+    QCOMPARE(information->text(), u"Device ID: QV8D2024003\nName: <b>Lobby</b>\nModel: Dorne\n"
+                                  "Lockers: 8\nLocation: %4\nAddress: \nDescription: "_s
+                                      + picture + u"\nStatus: Active"_s);
     QCOMPARE(information->textFormat(), Qt::PlainText);
-    QVERIFY(literalShortfall(information, "Description: " + picture) <= 0);
-    QVERIFY(w.findChild<QPushButton *>("delete_device_pushButton")->isVisible());
-    QVERIFY(!w.findChild<QPushButton *>("delete_device_pushButton_again")->isVisible());
+    QVERIFY(literalShortfall(information, u"Description: "_s + picture) <= 0);
+    QVERIFY(w.findChild<QPushButton *>(u"delete_device_pushButton"_s)->isVisible());
+    QVERIFY(!w.findChild<QPushButton *>(u"delete_device_pushButton_again"_s)->isVisible());
     QCOMPARE(soundIcon(w), soundPicture(gui::SoundPicture::Normal));
 }
 
@@ -272,36 +275,38 @@ void UiTest::devicePageShowsStoredDevice()
 void UiTest::buttonsRunTheirHandlersOnce()
 {
     TestHome home;
-    QVERIFY(storeDevice(home, "'QV8D2024003', '', '', 0, '', '', '', 0"));
+    QVERIFY(storeDevice(home, u"'QV8D2024003', '', '', 0, '', '', '', 0"_s));
     MainWindow w;
     QVERIFY(shown(w));
-    auto *stack = w.findChild<QStackedWidget *>("stackedWidget");
+    auto *stack = w.findChild<QStackedWidget *>(u"stackedWidget"_s);
     QCOMPARE(toastLabels(&w).last(), QStringLiteral("Device inactive!"));
 
-    w.findChild<QLineEdit *>("add_device_edit")->setText("1234");
+    w.findChild<QLineEdit *>(u"add_device_edit"_s)->setText(u"1234"_s);
     click(w, "add_device_pushButton");
-    QCOMPARE(toastLabels(&w), QStringList({"", "", "Device inactive!", "Id bad format inserted!"}));
+    QCOMPARE(toastLabels(&w),
+             QStringList({u""_s, u""_s, u"Device inactive!"_s, u"Id bad format inserted!"_s}));
 
     click(w, "manual_pushButton");
     QCOMPARE(stack->currentIndex(), 3);
 
-    QTest::keyClicks(w.findChild<QLineEdit *>("deviceName"), "Lobby");
+    QTest::keyClicks(w.findChild<QLineEdit *>(u"deviceName"_s), u"Lobby"_s);
     click(w, "active_device_pushButton");
     QCOMPARE(stack->currentIndex(), 1);
-    QCOMPARE(toastLabels(&w), QStringList({"Device inactive!", "Id bad format inserted!",
-                                           "Locker db create! OK", "Lockers insert! OK"}));
+    QCOMPARE(toastLabels(&w), QStringList({u"Device inactive!"_s, u"Id bad format inserted!"_s,
+                                           u"Locker db create! OK"_s, u"Lockers insert! OK"_s}));
 
     click(w, "media_device_pushButton");
-    QCOMPARE(toastLabels(&w).mid(2), QStringList({"Lockers insert! OK", "Insert media data ok"}));
+    QCOMPARE(toastLabels(&w).mid(2),
+             QStringList({u"Lockers insert! OK"_s, u"Insert media data ok"_s}));
 
-    auto *slider = w.findChild<QSlider *>("sound_level");
+    auto *slider = w.findChild<QSlider *>(u"sound_level"_s);
     slider->triggerAction(QAbstractSlider::SliderToMaximum);
     QCOMPARE(soundIcon(w), soundPicture(gui::SoundPicture::Loud));
     slider->triggerAction(QAbstractSlider::SliderToMinimum);
     QCOMPARE(soundIcon(w), soundPicture(gui::SoundPicture::Muted));
 
-    auto *remove = w.findChild<QPushButton *>("delete_device_pushButton");
-    auto *confirm = w.findChild<QPushButton *>("delete_device_pushButton_again");
+    auto *remove = w.findChild<QPushButton *>(u"delete_device_pushButton"_s);
+    auto *confirm = w.findChild<QPushButton *>(u"delete_device_pushButton_again"_s);
     QVERIFY(remove->isVisible() && !confirm->isVisible());
     click(w, "delete_device_pushButton");
     QVERIFY(!remove->isVisible() && confirm->isVisible());
@@ -310,24 +315,25 @@ void UiTest::buttonsRunTheirHandlersOnce()
     click(w, "delete_device_pushButton_again");
     QCOMPARE(stack->currentIndex(), 2);
     QCOMPARE(toastLabels(&w).mid(2),
-             QStringList({"Insert media data ok", "All data deleted! restart app"}));
+             QStringList({u"Insert media data ok"_s, u"All data deleted! restart app"_s}));
 }
 
 void UiTest::deletePairDeletesOnlyOnConfirmation()
 {
     TestHome home;
-    QVERIFY(storeDevice(home, "'QV8B2024001', 'Brisa one', 'Brisa', 8, 'Hall A', '', '', 1"));
+    QVERIFY(storeDevice(home, u"'QV8B2024001', 'Brisa one', 'Brisa', 8, 'Hall A', '', '', 1"_s));
     QVERIFY(execSql(home.mediaStore(), QString(store::media::CreateSql)));
     QVERIFY(execSql(home.mediaStore(),
-                    "INSERT INTO media (id, dev_id, path_public_enable, "
+                    u"INSERT INTO media (id, dev_id, path_public_enable, "
                     "path_private_enable, path_local_enable, "
-                    "sound_enable_level) VALUES (1, 'QV8B2024001', 1, 0, 1, 0)"));
+                    "sound_enable_level) VALUES (1, 'QV8B2024001', 1, 0, 1, 0)"_s));
     auto w = std::make_unique<MainWindow>();
     QVERIFY(shown(*w));
-    QCOMPARE(toastLabels(w.get()).mid(2), QStringList({"Device is active!", "Media data read ok"}));
-    auto *stack = w->findChild<QStackedWidget *>("stackedWidget");
-    auto *remove = w->findChild<QPushButton *>("delete_device_pushButton");
-    auto *confirm = w->findChild<QPushButton *>("delete_device_pushButton_again");
+    QCOMPARE(toastLabels(w.get()).mid(2),
+             QStringList({u"Device is active!"_s, u"Media data read ok"_s}));
+    auto *stack = w->findChild<QStackedWidget *>(u"stackedWidget"_s);
+    auto *remove = w->findChild<QPushButton *>(u"delete_device_pushButton"_s);
+    auto *confirm = w->findChild<QPushButton *>(u"delete_device_pushButton_again"_s);
 
     const QByteArray mainBefore = fileBytes(home.mainStore());
     const QByteArray mediaBefore = fileBytes(home.mediaStore());
@@ -358,24 +364,24 @@ void UiTest::deletePairDeletesOnlyOnConfirmation()
 void UiTest::deleteThatFailsIsReported()
 {
     TestHome home;
-    QVERIFY(storeDevice(home, "'QV8B2024001', 'Brisa one', 'Brisa', 8, '', '', '', 1"));
+    QVERIFY(storeDevice(home, u"'QV8B2024001', 'Brisa one', 'Brisa', 8, '', '', '', 1"_s));
     // A folder in place of the Media store cannot be removed as a file.
     QVERIFY(QDir().mkpath(home.mediaStore()));
-    QFile keep(home.mediaStore() + "/keep");
+    QFile keep(home.mediaStore() + u"/keep"_s);
     QVERIFY(keep.open(QIODevice::WriteOnly));
     keep.close();
 
     LogCapture log;
     MainWindow w;
     QVERIFY(shown(w));
-    QVERIFY(log.contains("Media DB open error:"));
+    QVERIFY(log.contains(u"Media DB open error:"_s));
     QCOMPARE(page(w), 1);
 
     click(w, "delete_device_pushButton");
     click(w, "delete_device_pushButton_again");
     QCOMPARE(toastLabels(&w).last(),
              QStringLiteral("Data could not be deleted! Close other programs and try again"));
-    QVERIFY(!toastLabels(&w).contains("All data deleted! restart app"));
+    QVERIFY(!toastLabels(&w).contains(u"All data deleted! restart app"_s));
     QVERIFY(!QFile::exists(home.mainStore()));
     QVERIFY(QFileInfo(home.mediaStore()).isDir());
     QCOMPARE(page(w), 2);
@@ -383,7 +389,7 @@ void UiTest::deleteThatFailsIsReported()
 
 void UiTest::screenshots()
 {
-    const QString folder = QCoreApplication::applicationDirPath() + "/screenshots/";
+    const QString folder = QCoreApplication::applicationDirPath() + u"/screenshots/"_s;
     QVERIFY(QDir().mkpath(folder));
     const auto save = [&](MainWindow &w, const QString &name) {
         const QString file = folder + name;
@@ -402,16 +408,16 @@ void UiTest::screenshots()
         MainWindow w;
         QVERIFY(shown(w));
         QCOMPARE(page(w), 0);
-        save(w, "add-device.png");
+        save(w, u"add-device.png"_s);
     }
     {
         TestHome home;
-        QVERIFY(storeDevice(home, "'QV16F2024005', 'Fjor cabinet', 'Fjor', 16, 'Hall B', "
-                                  "'12 Quay Street', 'Front entrance', 1"));
+        QVERIFY(storeDevice(home, u"'QV16F2024005', 'Fjor cabinet', 'Fjor', 16, 'Hall B', "
+                                  "'12 Quay Street', 'Front entrance', 1"_s));
         MainWindow w;
         QVERIFY(shown(w));
         QCOMPARE(page(w), 1);
-        save(w, "device.png");
+        save(w, u"device.png"_s);
     }
 }
 

@@ -545,11 +545,12 @@ bool seedDevice(const TestHome &home, const QString &serial, int status, bool wi
                     .arg(serial)
                     .arg(status))
         && execSql(home.mainStore(),
-                   "INSERT INTO device_setting (id, timer1On, timer2On, timer3On, timer4On, "
-                   "timer1Off, timer2Off, timer3Off, timer4Off, wifi_ssid, wifi_pass, cam1ip, "
-                   "cam2ip, cam1enable, cam2enable, dev_timer_system) VALUES (1, '08:30', "
-                   "'16:00', '24:60', '24:60', '13:00', '21:30', '24:60', '24:60', 'Quorvin', "
-                   "'47193025', '', '', 1, 0, '06:00-22:00')");
+                   QStringLiteral(
+                       "INSERT INTO device_setting (id, timer1On, timer2On, timer3On, timer4On, "
+                       "timer1Off, timer2Off, timer3Off, timer4Off, wifi_ssid, wifi_pass, cam1ip, "
+                       "cam2ip, cam1enable, cam2enable, dev_timer_system) VALUES (1, '08:30', "
+                       "'16:00', '24:60', '24:60', '13:00', '21:30', '24:60', '24:60', 'Quorvin', "
+                       "'47193025', '', '', 1, 0, '06:00-22:00')"));
     for (int id = 1; ok && withLockers && id <= 8; ++id)
         ok = execSql(home.mainStore(),
                      QStringLiteral("INSERT INTO lockers (locker_id, locker_mobile, "
@@ -560,9 +561,10 @@ bool seedDevice(const TestHome &home, const QString &serial, int status, bool wi
                          .arg(id));
     return ok && execSql(home.mediaStore(), QString(store::media::CreateSql))
            && execSql(home.mediaStore(),
-                      "INSERT INTO media (id, dev_id, path_public_enable, path_private_enable, "
-                      "path_local_enable, sound_enable_level) VALUES (1, '"
-                          + serial + "', 1, 0, 1, 30)");
+                      QStringLiteral("INSERT INTO media (id, dev_id, path_public_enable, "
+                                     "path_private_enable, path_local_enable, "
+                                     "sound_enable_level) VALUES (1, '")
+                          + serial + QStringLiteral("', 1, 0, 1, 30)"));
 }
 
 ScriptedHttpServer::Answer answer(const QByteArray &bytes, bool hold)
