@@ -7,6 +7,9 @@
 // platform. Everything runs in a scratch home folder; the reference directory
 // server is started as a child process on loopback.
 
+#include "baselines.h"
+#include "support.h"
+
 #include "activation/lookup.h"
 #include "app/mainwindow.h"
 #include "resources/resources.h"
@@ -42,49 +45,14 @@
 #include <stdexcept>
 #include <vector>
 
+using namespace bench;
+
 namespace {
 
 // Active, with 16 lockers, in the server's sample catalogue.
 constexpr char Serial[] = "QV16F2024005";
 constexpr int WaitMs = 10000;
 constexpr int LockerCounts[] = {8, 16, 256, 1024};
-
-const QString LockerColumns = QStringLiteral(
-    "locker_id, locker_mobile, locker_password, locker_icon, locker_nfc, locker_finger, "
-    "locker_timestart, locker_timechange, locker_startmode, locker_endmode, locker_status");
-
-void check(bool ok, const QString &what)
-{
-    if (!ok)
-        throw std::runtime_error(what.toStdString());
-}
-
-// The window logs every store read; writing that out would time the terminal.
-void dropMessage(QtMsgType type, const QMessageLogContext &, const QString &text)
-{
-    if (type == QtCriticalMsg || type == QtFatalMsg)
-        std::fprintf(stderr, "%s\n", qPrintable(text));
-}
-
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    const size_t mid = values.size() / 2;
-    return values.size() % 2 ? values[mid] : (values[mid - 1] + values[mid]) / 2;
-}
-
-double msSince(const QElapsedTimer &timer)
-{
-    return double(timer.nsecsElapsed()) / 1e6;
-}
-
-// Lets the queued events and deferred deletions of one run finish before the
-// next run is timed.
-void settle()
-{
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QCoreApplication::processEvents();
-}
 
 struct Medians
 {
@@ -109,23 +77,6 @@ Medians measure(int repeat, const std::function<double()> &program,
         settle();
     }
     return {median(a), median(b)};
-}
-
-// Runs statements on a store file through a connection of the bench's own.
-void runSql(const QString &file, const QStringList &statements)
-{
-    const QString name = QStringLiteral("bench_setup");
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-        db.setDatabaseName(file);
-        check(db.open(), QStringLiteral("cannot open ") + file);
-        for (const QString &statement : statements) {
-            QSqlQuery query(db);
-            check(query.exec(statement),
-                  statement + QStringLiteral(": ") + query.lastError().text());
-        }
-    }
-    QSqlDatabase::removeDatabase(name);
 }
 
 // The stores of the active cabinet exactly as the server describes it, so that
@@ -157,32 +108,6 @@ void prepareActiveStore(const QString &root)
              .arg(QLatin1String(Serial))});
 }
 
-// Notes whether a widget has been painted.
-class PaintSeen : public QObject
-{
-public:
-    bool painted = false;
-    bool eventFilter(QObject *, QEvent *event) override
-    {
-        painted = painted || event->type() == QEvent::Paint;
-        return false;
-    }
-};
-
-// Shows the window and makes sure its first paint is done. On the offscreen
-// platform that paint normally happens while the expose event is processed;
-// when it has not, it is forced, so that exactly one paint is counted.
-void showPainted(QWidget &window)
-{
-    PaintSeen seen;
-    window.installEventFilter(&seen);
-    window.show();
-    QCoreApplication::processEvents();
-    if (!seen.painted)
-        window.repaint();
-    window.removeEventFilter(&seen);
-}
-
 int pageOf(QWidget &window)
 {
     return window.findChild<QStackedWidget *>(QStringLiteral("stackedWidget"))->currentIndex();
@@ -200,17 +125,6 @@ double windowStartUp()
     const double ms = msSince(timer);
     check(pageOf(window) == 1, QStringLiteral("the window did not open on the device page"));
     return ms;
-}
-
-double bareStartUp()
-{
-    QElapsedTimer timer;
-    timer.start();
-    QMainWindow window;
-    Ui_MainWindow form;
-    form.setupUi(&window);
-    showPainted(window);
-    return msSince(timer);
 }
 
 // Starts the reference directory server on a free loopback port and points
@@ -244,20 +158,6 @@ double registration(MainWindow &window)
     return ms;
 }
 
-double plainGet(QNetworkAccessManager &manager, const QUrl &url)
-{
-    QSignalSpy finished(&manager, &QNetworkAccessManager::finished);
-    QElapsedTimer timer;
-    timer.start();
-    QNetworkReply *reply = manager.get(QNetworkRequest(url));
-    check(finished.wait(WaitMs), QStringLiteral("no reply to the plain GET"));
-    const double ms = msSince(timer);
-    check(reply->error() == QNetworkReply::NoError && reply->readAll().contains("dev_id"),
-          QStringLiteral("the plain GET failed"));
-    reply->deleteLater();
-    return ms;
-}
-
 int callIntSlot(MainWindow &window, const char *slot)
 {
     int result = -1;
@@ -282,38 +182,6 @@ double windowRebuild(MainWindow &window)
     const double ms = msSince(timer);
     check(built == 1, QStringLiteral("createDatabase failed"));
     return ms;
-}
-
-// The same rows written with plain statements on a connection of the bench's own.
-double plainRebuild(QSqlDatabase db, int count)
-{
-    QElapsedTimer timer;
-    timer.start();
-    db.transaction();
-    QSqlQuery query(db);
-    query.exec(QStringLiteral("DELETE FROM lockers WHERE row>=1"));
-    query.prepare(QStringLiteral("INSERT INTO lockers (%1) VALUES (?, '', '', 0, '', 0, '', '', "
-                                 "'', '', 0)")
-                      .arg(LockerColumns));
-    for (int id = 1; id <= count; ++id) {
-        query.bindValue(0, id);
-        query.exec();
-    }
-    const bool committed = db.commit();
-    const double ms = msSince(timer);
-    check(committed, QStringLiteral("the plain inserts were not committed"));
-    return ms;
-}
-
-// The value of a "key: value" line of a file under /proc.
-QByteArray procField(const char *file, const char *key)
-{
-    QFile proc{QString::fromLatin1(file)};
-    if (proc.open(QIODevice::ReadOnly))
-        for (const QByteArray &line : proc.readAll().split('\n'))
-            if (line.startsWith(key))
-                return line.mid(line.indexOf(':') + 1).trimmed();
-    return QByteArray();
 }
 
 // Child mode: one window (or the bare form) shown and painted, then its
