@@ -22,4 +22,12 @@ double plainGet(QNetworkAccessManager &manager, const QUrl &url);
 // DELETE and count prepared INSERTs of blank locker rows in one transaction.
 double plainRebuild(QSqlDatabase db, int count);
 
+// A first registration done the plainest way on a store with empty tables:
+// the device row with the serial and the default settings row in one
+// transaction, the GET, then the reply's record, its timer setting and a
+// fresh locker set in a second transaction, and the device folder. Nothing is
+// read back from the store.
+double plainRegistration(QSqlDatabase db, QNetworkAccessManager &manager, const QUrl &url,
+                         const QString &serial, const QString &deviceFolder);
+
 } // namespace bench
