@@ -1,5 +1,6 @@
 #include "baselines.h"
 
+#include "storecount.h"
 #include "support.h"
 #include "ui_mainwindow.h"
 
@@ -106,10 +107,9 @@ double plainGet(QNetworkAccessManager &manager, const QUrl &url)
 
 double plainRebuild(QSqlDatabase db, int count)
 {
-    QElapsedTimer timer;
-    timer.start();
+    Stopwatch stopwatch;
     const bool committed = db.transaction() && replaceLockers(db, count) && db.commit();
-    const double ms = msSince(timer);
+    const double ms = stopwatch.stopMs();
     check(committed, QStringLiteral("the plain inserts were not committed"));
     return ms;
 }
@@ -117,8 +117,7 @@ double plainRebuild(QSqlDatabase db, int count)
 double plainRegistration(QSqlDatabase db, QNetworkAccessManager &manager, const QUrl &url,
                          const QString &serial, const QString &deviceFolder)
 {
-    QElapsedTimer timer;
-    timer.start();
+    Stopwatch stopwatch;
     check(insertDeviceRows(db, serial), QStringLiteral("the plain device rows were not stored"));
     QSignalSpy finished(&manager, &QNetworkAccessManager::finished);
     QNetworkReply *reply = manager.get(QNetworkRequest(url));
@@ -128,7 +127,7 @@ double plainRegistration(QSqlDatabase db, QNetworkAccessManager &manager, const 
     check(record.value(QLatin1String("dev_status")).toInt() == 1 && storeReply(db, record),
           QStringLiteral("the plain reply was not stored"));
     QDir().mkpath(deviceFolder);
-    const double ms = msSince(timer);
+    const double ms = stopwatch.stopMs();
     check(QDir(deviceFolder).exists(), QStringLiteral("no plain device folder"));
     return ms;
 }

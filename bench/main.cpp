@@ -1,13 +1,14 @@
 // quorvin-bench: times the settings window against plain Qt doing the same
 // work in the same process, and prints the medians side by side.
 //
-//   quorvin-bench [--repeat N] [--rss-runs N] [--only CASE]
+//   quorvin-bench [--repeat N] [--rss-runs N] [--only CASE] [--statements]
 //
 // script/bench builds it with optimisation and runs it on the offscreen
 // platform. Everything runs in a scratch home folder; the reference directory
 // server is started as a child process on loopback.
 
 #include "baselines.h"
+#include "storecount.h"
 #include "support.h"
 
 #include "activation/lookup.h"
@@ -64,6 +65,9 @@ struct Case
 {
     QString key;
     std::function<double()> run;
+    // Whether its run is timed by a Stopwatch on connections open beforehand,
+    // so that its store work can be counted.
+    bool storeCounted = true;
 };
 
 // One line of the table: the program against one baseline. A limit of 0
@@ -78,6 +82,14 @@ struct Row
     double baseline = 0;
     // Shown instead of PASS or MISS when there is no limit.
     const char *untargeted = "report";
+};
+
+// A row whose store work was also counted, program and baseline.
+struct CountedRow
+{
+    QString name;
+    StoreCounts program;
+    StoreCounts baseline;
 };
 
 class Runner
@@ -114,6 +126,16 @@ public:
 
     bool ranTheOneCase() const { return m_ranOne; }
 
+    // What the stores did in one further run of the case.
+    static StoreCounts counted(const Case &c, QStringList *statements = nullptr)
+    {
+        StoreTrace trace({QLatin1String(QSqlDatabase::defaultConnection), PlainConnection},
+                         statements);
+        c.run();
+        settle();
+        return lastRunCounts();
+    }
+
 private:
     bool takes(const Case &c) const { return m_only.isEmpty() || c.key == m_only; }
 
@@ -126,7 +148,13 @@ private:
     void reportOne(const Case &c, double medianMs)
     {
         m_ranOne = true;
-        std::printf("%s: median %.2f ms of %d runs\n", qPrintable(c.key), medianMs, m_repeat);
+        std::printf("%s: median %.2f ms of %d runs", qPrintable(c.key), medianMs, m_repeat);
+        if (c.storeCounted) {
+            const StoreCounts counts = counted(c);
+            std::printf("; per run %lld statements, %lld commits, %lld disk syncs",
+                        counts.statements, counts.commits, counts.syncs);
+        }
+        std::printf("\n");
     }
 
     int m_repeat;
@@ -227,12 +255,11 @@ double windowRegistration(MainWindow &window, const QString &root)
     settle();
     QSignalSpy finished(window.findChild<QNetworkAccessManager *>(),
                         &QNetworkAccessManager::finished);
-    QElapsedTimer timer;
-    timer.start();
+    Stopwatch stopwatch;
     QTest::mouseClick(window.findChild<QPushButton *>(QStringLiteral("add_device_pushButton")),
                       Qt::LeftButton);
     check(finished.wait(WaitMs), QStringLiteral("no reply to the window's lookup"));
-    const double ms = msSince(timer);
+    const double ms = stopwatch.stopMs();
     check(pageOf(window) == 1 && DeviceInfoRecord.dev_lockers == LargestCabinet
               && Toast.toastLine4 == QLatin1String("Everything is OK")
               && QDir(deviceFolder).exists(),
@@ -258,10 +285,9 @@ void setLockerCount(MainWindow &window, const QString &mainStore, int count)
 
 double windowRebuild(MainWindow &window)
 {
-    QElapsedTimer timer;
-    timer.start();
+    Stopwatch stopwatch;
     const int built = callIntSlot(window, "createDatabase");
-    const double ms = msSince(timer);
+    const double ms = stopwatch.stopMs();
     check(built == 1, QStringLiteral("createDatabase failed"));
     return ms;
 }
@@ -376,12 +402,43 @@ void printTable(const std::vector<Row> &rows)
         printRow(row);
 }
 
+void printCounts(const std::vector<CountedRow> &rows)
+{
+    std::printf("\nStore work of one run, counted in a further run of each:\n"
+                "%-32s %22s   %22s\n%-32s %22s   %22s\n",
+                "", "program", "baseline", "", "statements commits syncs",
+                "statements commits syncs");
+    for (const CountedRow &row : rows)
+        std::printf("%-32s %10lld %7lld %5lld   %10lld %7lld %5lld\n", qPrintable(row.name),
+                    row.program.statements, row.program.commits, row.program.syncs,
+                    row.baseline.statements, row.baseline.commits, row.baseline.syncs);
+}
+
+// Consecutive repeats of a statement are shown once with their number.
+void printStatements(const char *title, const QStringList &statements)
+{
+    std::printf("\n%s, statements in order:\n", title);
+    for (qsizetype i = 0; i < statements.size();) {
+        qsizetype same = 1;
+        while (i + same < statements.size() && statements[i + same] == statements[i])
+            ++same;
+        if (same > 1)
+            std::printf("  %s  (x%lld)\n", qPrintable(statements[i]), static_cast<long long>(same));
+        else
+            std::printf("  %s\n", qPrintable(statements[i]));
+        i += same;
+    }
+}
+
 // Everything measured on the one window, after start-up: registrations, then
 // locker rebuilds on the store the registrations leave.
 struct Measured
 {
     std::vector<Row> rows;
+    std::vector<CountedRow> counts;
     size_t firstRebuild = 0;
+    QStringList programStatements;
+    QStringList baselineStatements;
 };
 
 void measureRegistration(Runner &runner, MainWindow &window, const QString &root,
@@ -400,7 +457,8 @@ void measureRegistration(Runner &runner, MainWindow &window, const QString &root
                             return plainRegistration(plain, manager, url, QLatin1String(Serial),
                                                      plainFolder);
                         }};
-    const Case bareGet{QStringLiteral("registration-get"), [&] { return plainGet(manager, url); }};
+    const Case bareGet{QStringLiteral("registration-get"), [&] { return plainGet(manager, url); },
+                       false};
     const std::vector<double> ms = runner.medians({program, baseline, bareGet});
     const QString name = QStringLiteral("registration, new serial");
     out.rows.push_back(
@@ -411,6 +469,9 @@ void measureRegistration(Runner &runner, MainWindow &window, const QString &root
          "ms", StoreTarget, ms[0], ms[1]});
     out.rows.push_back({name, QStringLiteral("a bare GET of the same URL that stores nothing"),
                         "ms", 0, ms[0], ms[2]});
+    if (!runner.measuresOneCase())
+        out.counts.push_back({name, Runner::counted(program, &out.programStatements),
+                              Runner::counted(baseline, &out.baselineStatements)});
 }
 
 void measureRebuilds(Runner &runner, MainWindow &window, const QString &root, QSqlDatabase plain,
@@ -431,6 +492,8 @@ void measureRebuilds(Runner &runner, MainWindow &window, const QString &root, QS
                             "no log")
                  .arg(count),
              "ms", count <= LargestCabinet ? StoreTarget : 0, ms[0], ms[1], "growth"});
+        if (count <= LargestCabinet && !runner.measuresOneCase())
+            out.counts.push_back({name, Runner::counted(program), Runner::counted(baseline)});
     }
 }
 
@@ -449,7 +512,7 @@ void printGrowth(const std::vector<Row> &rebuildRows)
                 at1024.program / at256.program, at1024.baseline / at256.baseline);
 }
 
-int run(Runner &runner, int rssRuns, const QString &home)
+int run(Runner &runner, int rssRuns, bool showStatements, const QString &home)
 {
     const QString root = home + QStringLiteral("/QUORVIN/");
     prepareActiveStore(root);
@@ -462,14 +525,14 @@ int run(Runner &runner, int rssRuns, const QString &home)
     if (!runner.measuresOneCase()) {
         // Memory first, while the store is as prepared; each child starts fresh.
         const std::vector<double> mb = runner.medians(
-            {{QStringLiteral("memory"), [] { return childResidentMb("window"); }},
-             {QStringLiteral("memory-bare"), [] { return childResidentMb("bare"); }}});
+            {{QStringLiteral("memory"), [] { return childResidentMb("window"); }, false},
+             {QStringLiteral("memory-bare"), [] { return childResidentMb("bare"); }, false}});
         memory.program = mb[0];
         memory.baseline = mb[1];
     }
     const std::vector<double> startUp = runner.medians(
-        {{QStringLiteral("start-up"), windowStartUp},
-         {QStringLiteral("start-up-bare"), bareStartUp}});
+        {{QStringLiteral("start-up"), windowStartUp, false},
+         {QStringLiteral("start-up-bare"), bareStartUp, false}});
 
     store::resetRecords();
     Toast = ToastLines();
@@ -496,6 +559,11 @@ int run(Runner &runner, int rssRuns, const QString &home)
     measured.rows.push_back(memory);
     printTable(measured.rows);
     printGrowth(rebuildRows);
+    printCounts(measured.counts);
+    if (showStatements) {
+        printStatements("Program, one registration", measured.programStatements);
+        printStatements("Baseline, one registration", measured.baselineStatements);
+    }
     return 0;
 }
 
@@ -518,12 +586,17 @@ int main(int argc, char *argv[])
                                        "N", "7");
     const QCommandLineOption onlyOption(
         "only",
-        "Runs only this case, N times after a warm-up, and prints its median: start-up, start-up-bare, registration, registration-plain, "
-        "registration-get, rebuild-C or rebuild-C-plain with C one of 7, 8, 16, 256, 1024.",
+        "Runs only this case, N times after a warm-up, and prints its median and the store "
+        "work of one further run: start-up, start-up-bare, registration, registration-plain, "
+        "registration-get, rebuild-C or rebuild-C-plain with C one of 7, 8, 16, 256, 1024. "
+        "Under valgrind --tool=callgrind --collect-atstart=no only the timed runs of the "
+        "registration and rebuild cases are collected: N + 2 of them.",
         "case");
+    const QCommandLineOption statementsOption(
+        "statements", "Also lists the statements of one registration, program and baseline.");
     QCommandLineOption childOption("rss-child", "Memory child: window or bare.", "what");
     childOption.setFlags(QCommandLineOption::HiddenFromHelp);
-    parser.addOptions({repeatOption, rssOption, onlyOption, childOption});
+    parser.addOptions({repeatOption, rssOption, onlyOption, statementsOption, childOption});
     parser.process(app);
     if (parser.isSet(childOption))
         return rssChild(parser.value(childOption));
@@ -532,7 +605,8 @@ int main(int argc, char *argv[])
     useScratchHome(home.path());
     try {
         Runner runner(std::max(1, parser.value(repeatOption).toInt()), parser.value(onlyOption));
-        return run(runner, std::max(1, parser.value(rssOption).toInt()), home.path());
+        return run(runner, std::max(1, parser.value(rssOption).toInt()),
+                   parser.isSet(statementsOption), home.path());
     } catch (const std::exception &failure) {
         std::fprintf(stderr, "quorvin-bench: %s\n", failure.what());
         return 1;
