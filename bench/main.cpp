@@ -368,8 +368,8 @@ void printHeader(int repeat, const QString &home, const QSqlDatabase &plain)
         "Quorvin settings benchmark, %s\n"
         "Machine: %s, %s, %d cores, %s\n"
         "Build: Qt %s, %s build, platform %s, SQLite %s\n"
-        "Stores: %s (%s), journal_mode %s and synchronous %s (SQLite's defaults) on the\n"
-        "program's and the baselines' connections; the store rows include the disk syncs\n"
+        "Stores: %s (%s); journal_mode %s, synchronous %s (SQLite's defaults)\n"
+        "on the program's and the baselines' connections; the store rows include the disk syncs\n"
         "Program log: formatted, then dropped by a message handler while measuring\n"
         "Medians of %d runs; the program and its baselines take turns run by run\n\n",
         qPrintable(QDateTime::currentDateTime().toString(Qt::ISODate)),
@@ -497,7 +497,8 @@ void measureRebuilds(Runner &runner, MainWindow &window, const QString &root, QS
     }
 }
 
-// Time per locker and the growth from 256 to 1024 lockers, reported.
+// Time per locker, and how the time grows between the two largest counts,
+// reported without a target.
 void printGrowth(const std::vector<Row> &rebuildRows)
 {
     std::printf("\nLocker rebuild, time per locker (us), program / baseline:\n");
@@ -505,11 +506,18 @@ void printGrowth(const std::vector<Row> &rebuildRows)
         std::printf("  %5d lockers: %8.2f / %8.2f\n", LockerCounts[i],
                     rebuildRows[i].program * 1000 / LockerCounts[i],
                     rebuildRows[i].baseline * 1000 / LockerCounts[i]);
-    const Row &at256 = rebuildRows[rebuildRows.size() - 2];
-    const Row &at1024 = rebuildRows.back();
-    std::printf("Growth from 256 to 1024 lockers: program %.2fx, baseline %.2fx "
-                "(4.00x would be linear)\n",
-                at1024.program / at256.program, at1024.baseline / at256.baseline);
+    const size_t last = rebuildRows.size() - 1;
+    const Row &small = rebuildRows[last - 1];
+    const Row &large = rebuildRows[last];
+    const int from = LockerCounts[last - 1];
+    const int to = LockerCounts[last];
+    std::printf("Each locker from %d to %d adds: program %.2f us, baseline %.2f us\n", from, to,
+                (large.program - small.program) * 1000 / (to - from),
+                (large.baseline - small.baseline) * 1000 / (to - from));
+    std::printf("Growth from %d to %d lockers: program %.2fx, baseline %.2fx "
+                "(%.2fx would be proportional)\n",
+                from, to, large.program / small.program, large.baseline / small.baseline,
+                double(to) / from);
 }
 
 int run(Runner &runner, int rssRuns, bool showStatements, const QString &home)
