@@ -520,48 +520,35 @@ void printGrowth(const std::vector<Row> &rebuildRows)
                 double(to) / from);
 }
 
-int run(Runner &runner, int rssRuns, bool showStatements, const QString &home)
+// Memory first, while the store is as prepared; each child starts fresh.
+Row measureMemory(Runner &runner, int rssRuns)
 {
-    const QString root = home + QStringLiteral("/QUORVIN/");
-    prepareActiveStore(root);
-    QSqlDatabase plain = openPlainStore(home);
-
     Row memory{QStringLiteral("resident memory (%1 children)").arg(rssRuns),
                QStringLiteral("the bare form shown and painted in a child process, as the "
                               "window is"),
                "MB", 1.1};
-    if (!runner.measuresOneCase()) {
-        // Memory first, while the store is as prepared; each child starts fresh.
-        const std::vector<double> mb = runner.medians(
-            {{QStringLiteral("memory"), [] { return childResidentMb("window"); }, false},
-             {QStringLiteral("memory-bare"), [] { return childResidentMb("bare"); }, false}});
-        memory.program = mb[0];
-        memory.baseline = mb[1];
-    }
-    const std::vector<double> startUp = runner.medians(
+    if (runner.measuresOneCase())
+        return memory;
+    const std::vector<double> mb = runner.medians(
+        {{QStringLiteral("memory"), [] { return childResidentMb("window"); }, false},
+         {QStringLiteral("memory-bare"), [] { return childResidentMb("bare"); }, false}});
+    memory.program = mb[0];
+    memory.baseline = mb[1];
+    return memory;
+}
+
+Row measureStartUp(Runner &runner)
+{
+    const std::vector<double> ms = runner.medians(
         {{QStringLiteral("start-up"), windowStartUp, false},
          {QStringLiteral("start-up-bare"), bareStartUp, false}});
+    return {QStringLiteral("start-up, shown and painted"),
+            QStringLiteral("a bare QMainWindow with the same form, shown and painted"), "ms",
+            1.2, ms[0], ms[1]};
+}
 
-    store::resetRecords();
-    Toast = ToastLines();
-    MainWindow window;
-    showPainted(window);
-    if (!runner.measuresOneCase())
-        printHeader(runner.repeat(), home, plain);
-    QProcess server;
-    startDirectoryServer(server);
-    Measured measured;
-    measured.rows.push_back({QStringLiteral("start-up, shown and painted"),
-                             QStringLiteral("a bare QMainWindow with the same form, shown and "
-                                            "painted"),
-                             "ms", 1.2, startUp[0], startUp[1]});
-    measureRegistration(runner, window, root, plain, measured);
-    measureRebuilds(runner, window, root, plain, measured);
-    if (runner.measuresOneCase()) {
-        check(runner.ranTheOneCase(), QStringLiteral("no such case; see --help"));
-        return 0;
-    }
-
+void printReport(Measured &measured, const Row &memory, bool showStatements)
+{
     const std::vector<Row> rebuildRows(measured.rows.begin() + long(measured.firstRebuild),
                                        measured.rows.end());
     measured.rows.push_back(memory);
@@ -572,6 +559,32 @@ int run(Runner &runner, int rssRuns, bool showStatements, const QString &home)
         printStatements("Program, one registration", measured.programStatements);
         printStatements("Baseline, one registration", measured.baselineStatements);
     }
+}
+
+int run(Runner &runner, int rssRuns, bool showStatements, const QString &home)
+{
+    const QString root = home + QStringLiteral("/QUORVIN/");
+    prepareActiveStore(root);
+    QSqlDatabase plain = openPlainStore(home);
+    const Row memory = measureMemory(runner, rssRuns);
+    Measured measured;
+    measured.rows.push_back(measureStartUp(runner));
+
+    store::resetRecords();
+    Toast = ToastLines();
+    MainWindow window;
+    showPainted(window);
+    if (!runner.measuresOneCase())
+        printHeader(runner.repeat(), home, plain);
+    QProcess server;
+    startDirectoryServer(server);
+    measureRegistration(runner, window, root, plain, measured);
+    measureRebuilds(runner, window, root, plain, measured);
+    if (runner.measuresOneCase()) {
+        check(runner.ranTheOneCase(), QStringLiteral("no such case; see --help"));
+        return 0;
+    }
+    printReport(measured, memory, showStatements);
     return 0;
 }
 
