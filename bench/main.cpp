@@ -1,11 +1,15 @@
 // quorvin-bench: times the settings window against plain Qt doing the same
-// visible work in the same process, and prints the medians side by side.
+// work in the same process, and prints the medians side by side.
 //
-//   quorvin-bench [--repeat N] [--rss-runs N]
+//   quorvin-bench [--repeat N] [--rss-runs N] [--only CASE] [--statements]
 //
 // script/bench builds it with optimisation and runs it on the offscreen
 // platform. Everything runs in a scratch home folder; the reference directory
 // server is started as a child process on loopback.
+
+#include "baselines.h"
+#include "storecount.h"
+#include "support.h"
 
 #include "activation/lookup.h"
 #include "app/mainwindow.h"
@@ -17,19 +21,19 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QDateTime>
 #include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
+#include <QFileInfo>
 #include <QNetworkAccessManager>
-#include <QNetworkReply>
 #include <QProcess>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QSqlDatabase>
-#include <QSqlError>
 #include <QSqlQuery>
 #include <QStackedWidget>
 #include <QStorageInfo>
+#include <QSysInfo>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
@@ -41,90 +45,129 @@
 #include <stdexcept>
 #include <vector>
 
+using namespace bench;
+using namespace Qt::StringLiterals;
+
 namespace {
 
 // Active, with 16 lockers, in the server's sample catalogue.
 constexpr char Serial[] = "QV16F2024005";
 constexpr int WaitMs = 10000;
-constexpr int LockerCounts[] = {8, 16, 256, 1024};
+// The cabinets there are have 7, 8 or 16 lockers; 256 and 1024 show how the
+// cost grows with the count.
+constexpr int LockerCounts[] = {7, 8, 16, 256, 1024};
+constexpr int LargestCabinet = 16;
+constexpr double StoreTarget = 1.3;
+const QString PlainConnection = QStringLiteral("bench_plain");
 
-const QString LockerColumns = QStringLiteral(
-    "locker_id, locker_mobile, locker_password, locker_icon, locker_nfc, locker_finger, "
-    "locker_timestart, locker_timechange, locker_startmode, locker_endmode, locker_status");
-
-void check(bool ok, const QString &what)
+// A piece of work measured on its own: its name for --only and one timed run.
+struct Case
 {
-    if (!ok)
-        throw std::runtime_error(what.toStdString());
-}
-
-// The window logs every store read; writing that out would time the terminal.
-void dropMessage(QtMsgType type, const QMessageLogContext &, const QString &text)
-{
-    if (type == QtCriticalMsg || type == QtFatalMsg)
-        std::fprintf(stderr, "%s\n", qPrintable(text));
-}
-
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    const size_t mid = values.size() / 2;
-    return values.size() % 2 ? values[mid] : (values[mid - 1] + values[mid]) / 2;
-}
-
-double msSince(const QElapsedTimer &timer)
-{
-    return double(timer.nsecsElapsed()) / 1e6;
-}
-
-// Lets the queued events and deferred deletions of one run finish before the
-// next run is timed.
-void settle()
-{
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QCoreApplication::processEvents();
-}
-
-struct Medians
-{
-    double program;
-    double baseline;
+    QString key;
+    std::function<double()> run;
+    // Whether its run is timed by a Stopwatch on connections open beforehand,
+    // so that its store work can be counted.
+    bool storeCounted = true;
 };
 
-// One untimed warm-up each, then program and baseline alternately, so that
-// load from elsewhere on the machine falls on both alike.
-Medians measure(int repeat, const std::function<double()> &program,
-                const std::function<double()> &baseline)
+// One line of the table: the program against one baseline. A limit of 0
+// means the ratio is reported without a target.
+struct Row
 {
-    program();
-    settle();
-    baseline();
-    settle();
-    std::vector<double> a, b;
-    for (int i = 0; i < repeat; ++i) {
-        a.push_back(program());
-        settle();
-        b.push_back(baseline());
-        settle();
-    }
-    return {median(a), median(b)};
-}
+    QString name;
+    QString baselineWords;
+    const char *unit = "ms";
+    double limit = 0;
+    double program = 0;
+    double baseline = 0;
+    // Shown instead of PASS or MISS when there is no limit.
+    const char *untargeted = "report";
+};
 
-// Runs statements on a store file through a connection of the bench's own.
-void runSql(const QString &file, const QStringList &statements)
+// A row whose store work was also counted, program and baseline.
+struct CountedRow
 {
-    const QString name = QStringLiteral("bench_setup");
+    QString name;
+    StoreCounts program;
+    StoreCounts baseline;
+};
+
+class Runner
+{
+public:
+    Runner(int repeat, const QString &only) : m_repeat(repeat), m_only(only) {}
+
+    bool measuresOneCase() const { return !m_only.isEmpty(); }
+    int repeat() const { return m_repeat; }
+
+    // Medians of the cases after one untimed warm-up each, the cases taking
+    // turns run by run so that load from elsewhere on the machine falls on
+    // all alike. With --only, just that case runs and the rest give 0.
+    std::vector<double> medians(const std::vector<Case> &cases)
     {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-        db.setDatabaseName(file);
-        check(db.open(), QStringLiteral("cannot open ") + file);
-        for (const QString &statement : statements) {
-            QSqlQuery query(db);
-            check(query.exec(statement),
-                  statement + QStringLiteral(": ") + query.lastError().text());
-        }
+        std::vector<std::vector<double>> times(cases.size());
+        for (const Case &c : cases)
+            if (takes(c))
+                warmUp(c);
+        for (int i = 0; i < m_repeat; ++i)
+            for (size_t k = 0; k < cases.size(); ++k)
+                if (takes(cases[k])) {
+                    times[k].push_back(cases[k].run());
+                    settle();
+                }
+        std::vector<double> result;
+        for (size_t k = 0; k < cases.size(); ++k)
+            result.push_back(times[k].empty() ? 0 : median(times[k]));
+        for (size_t k = 0; k < cases.size(); ++k)
+            if (measuresOneCase() && takes(cases[k]))
+                reportOne(cases[k], result[k]);
+        return result;
     }
-    QSqlDatabase::removeDatabase(name);
+
+    bool ranTheOneCase() const { return m_ranOne; }
+
+    // What the stores did in one further run of the case.
+    static StoreCounts counted(const Case &c, QStringList *statements = nullptr)
+    {
+        StoreTrace trace({QLatin1String(QSqlDatabase::defaultConnection), PlainConnection},
+                         statements);
+        c.run();
+        settle();
+        return lastRunCounts();
+    }
+
+private:
+    bool takes(const Case &c) const { return m_only.isEmpty() || c.key == m_only; }
+
+    static void warmUp(const Case &c)
+    {
+        c.run();
+        settle();
+    }
+
+    void reportOne(const Case &c, double medianMs)
+    {
+        m_ranOne = true;
+        std::printf("%s: median %.2f ms of %d runs", qPrintable(c.key), medianMs, m_repeat);
+        if (c.storeCounted) {
+            const StoreCounts counts = counted(c);
+            std::printf("; per run %lld statements, %lld commits, %lld disk syncs",
+                        counts.statements, counts.commits, counts.syncs);
+        }
+        std::printf("\n");
+    }
+
+    int m_repeat;
+    QString m_only;
+    bool m_ranOne = false;
+};
+
+const QStringList &storeTables()
+{
+    static const QStringList tables = {
+        store::deviceInfo::CreateSql, store::deviceSetting::CreateSql,
+        store::process::CreateSql, store::lockers::CreateSql};
+    return tables;
 }
 
 // The stores of the active cabinet exactly as the server describes it, so that
@@ -133,21 +176,22 @@ void prepareActiveStore(const QString &root)
 {
     check(QDir().mkpath(root), QStringLiteral("cannot make ") + root);
     runSql(root + QStringLiteral("Zelvatto.sql"),
-           {store::deviceInfo::CreateSql, store::deviceSetting::CreateSql,
-            store::lockers::CreateSql, store::process::CreateSql,
-            QStringLiteral("INSERT INTO device_info (id, dev_id, dev_name, dev_model, dev_lockers, "
-                           "dev_location, dev_address, dev_description, dev_status) VALUES (1, "
-                           "'%1', 'Riverside Galleria - North Entrance', 'Fjor', 16, "
-                           "'Riverside Galleria, level 0, north entrance lobby', "
-                           "'300 Quayside Boulevard, Norhaven 6108', "
-                           "'Large cabinet with sixteen lockers; weekend peak use.', 1)")
-                .arg(QLatin1String(Serial)),
-            QStringLiteral("INSERT INTO device_setting (id, dev_timer_system) "
-                           "VALUES (1, '08:30-13:00,16:00-21:30')"),
-            QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n "
-                           "WHERE i < 16) INSERT INTO lockers (%1) "
-                           "SELECT i, '', '', 0, '', 0, '', '', '', '', 0 FROM n")
-                .arg(LockerColumns)});
+           storeTables()
+               + QStringList{
+                   QStringLiteral(
+                       "INSERT INTO device_info (id, dev_id, dev_name, dev_model, dev_lockers, "
+                       "dev_location, dev_address, dev_description, dev_status) VALUES (1, "
+                       "'%1', 'Riverside Galleria - North Entrance', 'Fjor', 16, "
+                       "'Riverside Galleria, level 0, north entrance lobby', "
+                       "'300 Quayside Boulevard, Norhaven 6108', "
+                       "'Large cabinet with sixteen lockers; weekend peak use.', 1)")
+                       .arg(QLatin1String(Serial)),
+                   QStringLiteral("INSERT INTO device_setting (id, dev_timer_system) "
+                                  "VALUES (1, '08:30-13:00,16:00-21:30')"),
+                   QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM "
+                                  "n WHERE i < 16) INSERT INTO lockers (%1) "
+                                  "SELECT i, '', '', 0, '', 0, '', '', '', '', 0 FROM n")
+                       .arg(LockerColumns)});
     runSql(
         root + QStringLiteral("Media.sql"),
         {store::media::CreateSql,
@@ -156,30 +200,14 @@ void prepareActiveStore(const QString &root)
              .arg(QLatin1String(Serial))});
 }
 
-// Notes whether a widget has been painted.
-class PaintSeen : public QObject
+// A store as the program leaves it on first start: its tables, no rows, and
+// no device folder yet.
+void emptyStore(const QString &file, const QString &deviceFolder)
 {
-public:
-    bool painted = false;
-    bool eventFilter(QObject *, QEvent *event) override
-    {
-        painted = painted || event->type() == QEvent::Paint;
-        return false;
-    }
-};
-
-// Shows the window and makes sure its first paint is done. On the offscreen
-// platform that paint normally happens while the expose event is processed;
-// when it has not, it is forced, so that exactly one paint is counted.
-void showPainted(QWidget &window)
-{
-    PaintSeen seen;
-    window.installEventFilter(&seen);
-    window.show();
-    QCoreApplication::processEvents();
-    if (!seen.painted)
-        window.repaint();
-    window.removeEventFilter(&seen);
+    runSql(file, {QStringLiteral("DELETE FROM device_info"),
+                  QStringLiteral("DELETE FROM device_setting"),
+                  QStringLiteral("DELETE FROM lockers")});
+    check(QDir(deviceFolder).removeRecursively(), QStringLiteral("cannot remove ") + deviceFolder);
 }
 
 int pageOf(QWidget &window)
@@ -201,60 +229,41 @@ double windowStartUp()
     return ms;
 }
 
-double bareStartUp()
-{
-    QElapsedTimer timer;
-    timer.start();
-    QMainWindow window;
-    Ui_MainWindow form;
-    form.setupUi(&window);
-    showPainted(window);
-    return msSince(timer);
-}
-
 // Starts the reference directory server on a free loopback port and points
 // the window at it. The process ends with the QProcess object.
 void startDirectoryServer(QProcess &server)
 {
     server.setStandardErrorFile(QProcess::nullDevice()); // one line per request
-    server.start(QStringLiteral(DIRECTORY_SERVER_PATH),
-                 {QStringLiteral("--port"), QStringLiteral("0")});
+    server.start(QStringLiteral(DIRECTORY_SERVER_PATH), {u"--port"_s, u"0"_s});
     while (!server.canReadLine())
         check(server.waitForReadyRead(WaitMs),
               QStringLiteral("the directory server did not start"));
     qputenv("QUORVIN_SERVER_URL", server.readLine().trimmed());
 }
 
-// From the click (the serial already typed) until the reply has been handled:
-// the window's handler is connected first, so it has run when the spy fires.
-double registration(MainWindow &window)
+// A first registration, on an empty store, from the click (the serial already
+// typed) until the reply has been handled: the window's handler is connected
+// first, so it has run when the spy fires.
+double windowRegistration(MainWindow &window, const QString &root)
 {
+    const QString deviceFolder = root + QLatin1String(Serial);
+    emptyStore(root + QStringLiteral("Zelvatto.sql"), deviceFolder);
+    // As in a program that has read no device row since it started.
+    store::resetRecords();
+    Toast = ToastLines();
     window.findChild<QStackedWidget *>(QStringLiteral("stackedWidget"))->setCurrentIndex(0);
     settle();
     QSignalSpy finished(window.findChild<QNetworkAccessManager *>(),
                         &QNetworkAccessManager::finished);
-    QElapsedTimer timer;
-    timer.start();
+    Stopwatch stopwatch;
     QTest::mouseClick(window.findChild<QPushButton *>(QStringLiteral("add_device_pushButton")),
                       Qt::LeftButton);
     check(finished.wait(WaitMs), QStringLiteral("no reply to the window's lookup"));
-    const double ms = msSince(timer);
-    check(pageOf(window) == 1 && DeviceInfoRecord.dev_lockers == 16,
-          QStringLiteral("the reply did not open the device page"));
-    return ms;
-}
-
-double plainGet(QNetworkAccessManager &manager, const QUrl &url)
-{
-    QSignalSpy finished(&manager, &QNetworkAccessManager::finished);
-    QElapsedTimer timer;
-    timer.start();
-    QNetworkReply *reply = manager.get(QNetworkRequest(url));
-    check(finished.wait(WaitMs), QStringLiteral("no reply to the plain GET"));
-    const double ms = msSince(timer);
-    check(reply->error() == QNetworkReply::NoError && reply->readAll().contains("dev_id"),
-          QStringLiteral("the plain GET failed"));
-    reply->deleteLater();
+    const double ms = stopwatch.stopMs();
+    check(pageOf(window) == 1 && DeviceInfoRecord.dev_lockers == LargestCabinet
+              && Toast.toastLine4 == QLatin1String("Everything is OK")
+              && QDir(deviceFolder).exists(),
+          QStringLiteral("the registration did not complete"));
     return ms;
 }
 
@@ -276,44 +285,11 @@ void setLockerCount(MainWindow &window, const QString &mainStore, int count)
 
 double windowRebuild(MainWindow &window)
 {
-    QElapsedTimer timer;
-    timer.start();
+    Stopwatch stopwatch;
     const int built = callIntSlot(window, "createDatabase");
-    const double ms = msSince(timer);
+    const double ms = stopwatch.stopMs();
     check(built == 1, QStringLiteral("createDatabase failed"));
     return ms;
-}
-
-// The same rows written with plain statements on a connection of the bench's own.
-double plainRebuild(QSqlDatabase db, int count)
-{
-    QElapsedTimer timer;
-    timer.start();
-    db.transaction();
-    QSqlQuery query(db);
-    query.exec(QStringLiteral("DELETE FROM lockers WHERE row>=1"));
-    query.prepare(QStringLiteral("INSERT INTO lockers (%1) VALUES (?, '', '', 0, '', 0, '', '', "
-                                 "'', '', 0)")
-                      .arg(LockerColumns));
-    for (int id = 1; id <= count; ++id) {
-        query.bindValue(0, id);
-        query.exec();
-    }
-    const bool committed = db.commit();
-    const double ms = msSince(timer);
-    check(committed, QStringLiteral("the plain inserts were not committed"));
-    return ms;
-}
-
-// The value of a "key: value" line of a file under /proc.
-QByteArray procField(const char *file, const char *key)
-{
-    QFile proc{QString::fromLatin1(file)};
-    if (proc.open(QIODevice::ReadOnly))
-        for (const QByteArray &line : proc.readAll().split('\n'))
-            if (line.startsWith(key))
-                return line.mid(line.indexOf(':') + 1).trimmed();
-    return QByteArray();
 }
 
 // Child mode: one window (or the bare form) shown and painted, then its
@@ -337,20 +313,12 @@ double childResidentMb(const char *what)
 {
     QProcess child;
     child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    child.start(QCoreApplication::applicationFilePath(),
-                {QStringLiteral("--rss-child"), QString::fromLatin1(what)});
+    child.start(QCoreApplication::applicationFilePath(), {u"--rss-child"_s, QLatin1String(what)});
     check(child.waitForFinished(60000) && child.exitCode() == 0,
           QStringLiteral("the memory child failed"));
     const qint64 kb = child.readAllStandardOutput().trimmed().toLongLong();
     check(kb > 0, QStringLiteral("the memory child reported no size"));
     return double(kb) / 1024;
-}
-
-void printRow(const char *name, const Medians &m, const char *unit, double limit)
-{
-    const double ratio = m.program / m.baseline;
-    std::printf("%-30s %9.2f %s %9.2f %s %6.2fx  <=%.1fx  %s\n", name, m.program, unit, m.baseline,
-                unit, ratio, limit, ratio <= limit ? "PASS" : "MISS");
 }
 
 // The window keeps its data under $HOME. The bench points HOME at a scratch
@@ -368,79 +336,255 @@ void useScratchHome(const QString &home)
     qputenv("HOME", home.toLocal8Bit());
 }
 
-int run(int repeat, int rssRuns, const QString &home)
+// The plain store: the program's tables in a file of the bench's own, on a
+// connection with SQLite's defaults, as the program's.
+QSqlDatabase openPlainStore(const QString &home)
+{
+    QSqlDatabase plain = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), PlainConnection);
+    plain.setDatabaseName(home + QStringLiteral("/plain.sql"));
+    check(plain.open(), QStringLiteral("cannot open the plain store"));
+    for (const QString &statement : storeTables())
+        check(QSqlQuery(plain).exec(statement), QStringLiteral("cannot make the plain store"));
+    return plain;
+}
+
+QString pragmaOf(const QSqlDatabase &db, const char *statement)
+{
+    QSqlQuery query(db);
+    check(query.exec(QLatin1String(statement)) && query.next(),
+          QStringLiteral("cannot ask ") + QLatin1String(statement));
+    return query.value(0).toString();
+}
+
+void printHeader(int repeat, const QString &home, const QSqlDatabase &plain)
+{
+    const QSqlDatabase program = QSqlDatabase::database();
+    const QString journal = pragmaOf(program, "PRAGMA journal_mode");
+    const QString synchronous = pragmaOf(program, "PRAGMA synchronous");
+    check(journal == pragmaOf(plain, "PRAGMA journal_mode")
+              && synchronous == pragmaOf(plain, "PRAGMA synchronous"),
+          QStringLiteral("the plain store is not as durable as the program's"));
+    std::printf(
+        "Quorvin settings benchmark, %s\n"
+        "Machine: %s, %s, %d cores, %s\n"
+        "Build: Qt %s, %s build, platform %s, SQLite %s\n"
+        "Stores: %s (%s); journal_mode %s, synchronous %s (SQLite's defaults)\n"
+        "on the program's and the baselines' connections; the store rows include the disk syncs\n"
+        "Program log: formatted, then dropped by a message handler while measuring\n"
+        "Medians of %d runs; the program and its baselines take turns run by run\n\n",
+        qPrintable(QDateTime::currentDateTime().toString(Qt::ISODate)),
+        qPrintable(QSysInfo::machineHostName()),
+        procField("/proc/cpuinfo", "model name").constData(), QThread::idealThreadCount(),
+        qPrintable(QSysInfo::prettyProductName()), qVersion(), BENCH_BUILD_TYPE,
+        qPrintable(QGuiApplication::platformName()),
+        qPrintable(pragmaOf(plain, "SELECT sqlite_version()")), qPrintable(home),
+        QStorageInfo(home).fileSystemType().constData(), qPrintable(journal),
+        qPrintable(synchronous), repeat);
+    std::fflush(stdout);
+}
+
+void printRow(const Row &row)
+{
+    const double ratio = row.program / row.baseline;
+    const QString target =
+        row.limit > 0 ? QStringLiteral("<=%1x").arg(row.limit, 0, 'f', 1) : QStringLiteral("-");
+    const char *result = row.limit <= 0 ? row.untargeted : ratio <= row.limit ? "PASS" : "MISS";
+    std::printf("%-32s %9.2f %s %9.2f %s %6.2fx  %6s  %s\n", qPrintable(row.name), row.program,
+                row.unit, row.baseline, row.unit, ratio, qPrintable(target), result);
+    std::printf("    baseline: %s\n", qPrintable(row.baselineWords));
+}
+
+void printTable(const std::vector<Row> &rows)
+{
+    std::printf("%-32s %12s %12s %7s  %6s  %s\n", "", "program", "baseline", "ratio", "target",
+                "result");
+    for (const Row &row : rows)
+        printRow(row);
+}
+
+void printCounts(const std::vector<CountedRow> &rows)
+{
+    std::printf("\nStore work of one run, counted in a further run of each:\n"
+                "%-32s %22s   %22s\n%-32s %22s   %22s\n",
+                "", "program", "baseline", "", "statements commits syncs",
+                "statements commits syncs");
+    for (const CountedRow &row : rows)
+        std::printf("%-32s %10lld %7lld %5lld   %10lld %7lld %5lld\n", qPrintable(row.name),
+                    row.program.statements, row.program.commits, row.program.syncs,
+                    row.baseline.statements, row.baseline.commits, row.baseline.syncs);
+}
+
+// Consecutive repeats of a statement are shown once with their number.
+void printStatements(const char *title, const QStringList &statements)
+{
+    std::printf("\n%s, statements in order:\n", title);
+    for (qsizetype i = 0; i < statements.size();) {
+        qsizetype same = 1;
+        while (i + same < statements.size() && statements[i + same] == statements[i])
+            ++same;
+        if (same > 1)
+            std::printf("  %s  (x%lld)\n", qPrintable(statements[i]), static_cast<long long>(same));
+        else
+            std::printf("  %s\n", qPrintable(statements[i]));
+        i += same;
+    }
+}
+
+// Everything measured on the one window, after start-up: registrations, then
+// locker rebuilds on the store the registrations leave.
+struct Measured
+{
+    std::vector<Row> rows;
+    std::vector<CountedRow> counts;
+    size_t firstRebuild = 0;
+    QStringList programStatements;
+    QStringList baselineStatements;
+};
+
+void measureRegistration(Runner &runner, MainWindow &window, const QString &root,
+                         QSqlDatabase plain, Measured &out)
+{
+    QTest::keyClicks(window.findChild<QLineEdit *>(QStringLiteral("add_device_edit")),
+                     QLatin1String(Serial));
+    QNetworkAccessManager manager;
+    const QUrl url = activation::lookupUrl(activation::serverBaseUrl(), QLatin1String(Serial));
+    const QString plainFolder = QFileInfo(plain.databaseName()).absolutePath()
+                                + QStringLiteral("/plain-") + QLatin1String(Serial);
+    const Case program{QStringLiteral("registration"),
+                       [&] { return windowRegistration(window, root); }};
+    const Case baseline{QStringLiteral("registration-plain"), [&] {
+                            emptyStore(plain.databaseName(), plainFolder);
+                            return plainRegistration(plain, manager, url, QLatin1String(Serial),
+                                                     plainFolder);
+                        }};
+    const Case bareGet{QStringLiteral("registration-get"), [&] { return plainGet(manager, url); },
+                       false};
+    const std::vector<double> ms = runner.medians({program, baseline, bareGet});
+    const QString name = QStringLiteral("registration, new serial");
+    out.rows.push_back(
+        {name,
+         QStringLiteral("the same GET; the device and settings rows, then the record, its\n"
+                        "    timer and the 16 lockers each in one transaction, by plain "
+                        "QSqlQuery; no reads"),
+         "ms", StoreTarget, ms[0], ms[1]});
+    out.rows.push_back({name, QStringLiteral("a bare GET of the same URL that stores nothing"),
+                        "ms", 0, ms[0], ms[2]});
+    if (!runner.measuresOneCase())
+        out.counts.push_back({name, Runner::counted(program, &out.programStatements),
+                              Runner::counted(baseline, &out.baselineStatements)});
+}
+
+void measureRebuilds(Runner &runner, MainWindow &window, const QString &root, QSqlDatabase plain,
+                     Measured &out)
+{
+    out.firstRebuild = out.rows.size();
+    for (int count : LockerCounts) {
+        setLockerCount(window, root + QStringLiteral("Zelvatto.sql"), count);
+        const QString key = QStringLiteral("rebuild-%1").arg(count);
+        const Case program{key, [&] { return windowRebuild(window); }};
+        const Case baseline{key + QStringLiteral("-plain"),
+                            [&] { return plainRebuild(plain, count); }};
+        const std::vector<double> ms = runner.medians({program, baseline});
+        const QString name = QStringLiteral("locker rebuild, %1 lockers").arg(count);
+        out.rows.push_back(
+            {name,
+             QStringLiteral("DELETE and %1 prepared INSERTs in one transaction; no reads, "
+                            "no log")
+                 .arg(count),
+             "ms", count <= LargestCabinet ? StoreTarget : 0, ms[0], ms[1], "growth"});
+        if (count <= LargestCabinet && !runner.measuresOneCase())
+            out.counts.push_back({name, Runner::counted(program), Runner::counted(baseline)});
+    }
+}
+
+// Time per locker, and how the time grows between the two largest counts,
+// reported without a target.
+void printGrowth(const std::vector<Row> &rebuildRows)
+{
+    std::printf("\nLocker rebuild, time per locker (us), program / baseline:\n");
+    for (size_t i = 0; i < rebuildRows.size(); ++i)
+        std::printf("  %5d lockers: %8.2f / %8.2f\n", LockerCounts[i],
+                    rebuildRows[i].program * 1000 / LockerCounts[i],
+                    rebuildRows[i].baseline * 1000 / LockerCounts[i]);
+    const size_t last = rebuildRows.size() - 1;
+    const Row &small = rebuildRows[last - 1];
+    const Row &large = rebuildRows[last];
+    const int from = LockerCounts[last - 1];
+    const int to = LockerCounts[last];
+    std::printf("Each locker from %d to %d adds: program %.2f us, baseline %.2f us\n", from, to,
+                (large.program - small.program) * 1000 / (to - from),
+                (large.baseline - small.baseline) * 1000 / (to - from));
+    std::printf("Growth from %d to %d lockers: program %.2fx, baseline %.2fx "
+                "(%.2fx would be proportional)\n",
+                from, to, large.program / small.program, large.baseline / small.baseline,
+                double(to) / from);
+}
+
+// Memory first, while the store is as prepared; each child starts fresh.
+Row measureMemory(Runner &runner, int rssRuns)
+{
+    Row memory{QStringLiteral("resident memory (%1 children)").arg(rssRuns),
+               QStringLiteral("the bare form shown and painted in a child process, as the "
+                              "window is"),
+               "MB", 1.1};
+    if (runner.measuresOneCase())
+        return memory;
+    const std::vector<double> mb = runner.medians(
+        {{QStringLiteral("memory"), [] { return childResidentMb("window"); }, false},
+         {QStringLiteral("memory-bare"), [] { return childResidentMb("bare"); }, false}});
+    memory.program = mb[0];
+    memory.baseline = mb[1];
+    return memory;
+}
+
+Row measureStartUp(Runner &runner)
+{
+    const std::vector<double> ms = runner.medians(
+        {{QStringLiteral("start-up"), windowStartUp, false},
+         {QStringLiteral("start-up-bare"), bareStartUp, false}});
+    return {QStringLiteral("start-up, shown and painted"),
+            QStringLiteral("a bare QMainWindow with the same form, shown and painted"), "ms",
+            1.2, ms[0], ms[1]};
+}
+
+void printReport(Measured &measured, const Row &memory, bool showStatements)
+{
+    const std::vector<Row> rebuildRows(measured.rows.begin() + long(measured.firstRebuild),
+                                       measured.rows.end());
+    measured.rows.push_back(memory);
+    printTable(measured.rows);
+    printGrowth(rebuildRows);
+    printCounts(measured.counts);
+    if (showStatements) {
+        printStatements("Program, one registration", measured.programStatements);
+        printStatements("Baseline, one registration", measured.baselineStatements);
+    }
+}
+
+int run(Runner &runner, int rssRuns, bool showStatements, const QString &home)
 {
     const QString root = home + QStringLiteral("/QUORVIN/");
     prepareActiveStore(root);
-
-    std::printf(
-        "Quorvin settings benchmark: medians of %d runs, program beside a plain-Qt baseline\n"
-        "Machine: %s, %d cores, Qt %s, %s build, platform %s\n"
-        "Stores: %s (%s); the store rows include SQLite's disk syncs\n"
-        "Program log: dropped by a message handler while measuring "
-        "(terminal output not counted)\n\n",
-        repeat, procField("/proc/cpuinfo", "model name").constData(), QThread::idealThreadCount(),
-        qVersion(), BENCH_BUILD_TYPE, qPrintable(QGuiApplication::platformName()), qPrintable(home),
-        QStorageInfo(home).fileSystemType().constData());
-    std::fflush(stdout);
-
-    // Memory first, while the store is as prepared; each child starts fresh.
-    const Medians memory = measure(
-        rssRuns, [] { return childResidentMb("window"); }, [] { return childResidentMb("bare"); });
-    const Medians startUp = measure(repeat, windowStartUp, bareStartUp);
+    QSqlDatabase plain = openPlainStore(home);
+    const Row memory = measureMemory(runner, rssRuns);
+    Measured measured;
+    measured.rows.push_back(measureStartUp(runner));
 
     store::resetRecords();
     Toast = ToastLines();
     MainWindow window;
     showPainted(window);
+    if (!runner.measuresOneCase())
+        printHeader(runner.repeat(), home, plain);
     QProcess server;
     startDirectoryServer(server);
-    QTest::keyClicks(window.findChild<QLineEdit *>(QStringLiteral("add_device_edit")),
-                     QLatin1String(Serial));
-    QNetworkAccessManager manager;
-    const QUrl url = activation::lookupUrl(activation::serverBaseUrl(), QLatin1String(Serial));
-    const Medians roundTrip = measure(
-        repeat, [&] { return registration(window); }, [&] { return plainGet(manager, url); });
-
-    std::vector<Medians> rebuild;
-    {
-        QSqlDatabase plain =
-            QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("bench_plain"));
-        plain.setDatabaseName(home + QStringLiteral("/plain.sql"));
-        check(plain.open(), QStringLiteral("cannot open the plain store"));
-        QSqlQuery(plain).exec(store::lockers::CreateSql);
-        for (int count : LockerCounts) {
-            setLockerCount(window, root + QStringLiteral("Zelvatto.sql"), count);
-            rebuild.push_back(measure(
-                repeat, [&] { return windowRebuild(window); },
-                [&] { return plainRebuild(plain, count); }));
-        }
-        plain.close();
+    measureRegistration(runner, window, root, plain, measured);
+    measureRebuilds(runner, window, root, plain, measured);
+    if (runner.measuresOneCase()) {
+        check(runner.ranTheOneCase(), QStringLiteral("no such case; see --help"));
+        return 0;
     }
-    QSqlDatabase::removeDatabase(QStringLiteral("bench_plain"));
-
-    std::printf("%-30s %12s %12s %7s  %6s  %s\n", "", "program", "baseline", "ratio", "target",
-                "result");
-    printRow("start-up, shown and painted", startUp, "ms", 1.2);
-    printRow("registration round trip", roundTrip, "ms", 1.5);
-    for (size_t i = 0; i < rebuild.size(); ++i)
-        printRow(qPrintable(QStringLiteral("locker rebuild, %1 lockers").arg(LockerCounts[i])),
-                 rebuild[i], "ms", 1.5);
-    printRow(qPrintable(QStringLiteral("resident memory (%1 children)").arg(rssRuns)), memory, "MB",
-             1.1);
-
-    std::printf("\nRebuild time per locker (us), program / baseline:\n");
-    for (size_t i = 0; i < rebuild.size(); ++i)
-        std::printf("  %5d lockers: %8.2f / %8.2f\n", LockerCounts[i],
-                    rebuild[i].program * 1000 / LockerCounts[i],
-                    rebuild[i].baseline * 1000 / LockerCounts[i]);
-    const double growth = rebuild[3].program / rebuild[2].program;
-    std::printf("Growth 1024/256: program %.2f, baseline %.2f (linear is ~4, target <=5.0)  %s\n",
-                growth, rebuild[3].baseline / rebuild[2].baseline, growth <= 5.0 ? "PASS" : "MISS");
-    std::printf("\nBaselines: a bare QMainWindow with the same form; a plain QNetworkAccessManager "
-                "GET of the same URL;\nDELETE and N prepared INSERTs in one transaction on a "
-                "store of the bench's own; memory of the\nbare form. Memory is measured in fresh "
-                "child processes.\n");
+    printReport(measured, memory, showStatements);
     return 0;
 }
 
@@ -457,18 +601,23 @@ int main(int argc, char *argv[])
 
     QCommandLineParser parser;
     parser.addHelpOption();
-    const QCommandLineOption repeatOption(QStringLiteral("repeat"),
-                                          QStringLiteral("Runs per measurement (default 21)."),
-                                          QStringLiteral("N"), QStringLiteral("21"));
+    const QCommandLineOption repeatOption(u"repeat"_s, u"Runs per measurement (default 21)."_s,
+                                          u"N"_s, u"21"_s);
     const QCommandLineOption rssOption(
-        QStringLiteral("rss-runs"),
-        QStringLiteral("Child processes per memory figure (default 7)."), QStringLiteral("N"),
-        QStringLiteral("7"));
-    QCommandLineOption childOption(QStringLiteral("rss-child"),
-                                   QStringLiteral("Memory child: window or bare."),
-                                   QStringLiteral("what"));
+        u"rss-runs"_s, u"Child processes per memory figure (default 7)."_s, u"N"_s, u"7"_s);
+    const QCommandLineOption onlyOption(
+        u"only"_s,
+        u"Runs only this case, N times after a warm-up, and prints its median and the store "
+        "work of one further run: start-up, start-up-bare, registration, registration-plain, "
+        "registration-get, rebuild-C or rebuild-C-plain with C one of 7, 8, 16, 256, 1024. "
+        "Under valgrind --tool=callgrind --collect-atstart=no only the timed runs of the "
+        "registration and rebuild cases are collected: N + 2 of them."_s,
+        u"case"_s);
+    const QCommandLineOption statementsOption(
+        u"statements"_s, u"Also lists the statements of one registration, program and baseline."_s);
+    QCommandLineOption childOption(u"rss-child"_s, u"Memory child: window or bare."_s, u"what"_s);
     childOption.setFlags(QCommandLineOption::HiddenFromHelp);
-    parser.addOptions({repeatOption, rssOption, childOption});
+    parser.addOptions({repeatOption, rssOption, onlyOption, statementsOption, childOption});
     parser.process(app);
     if (parser.isSet(childOption))
         return rssChild(parser.value(childOption));
@@ -476,8 +625,9 @@ int main(int argc, char *argv[])
     QTemporaryDir home;
     useScratchHome(home.path());
     try {
-        return run(std::max(1, parser.value(repeatOption).toInt()),
-                   std::max(1, parser.value(rssOption).toInt()), home.path());
+        Runner runner(std::max(1, parser.value(repeatOption).toInt()), parser.value(onlyOption));
+        return run(runner, std::max(1, parser.value(rssOption).toInt()),
+                   parser.isSet(statementsOption), home.path());
     } catch (const std::exception &failure) {
         std::fprintf(stderr, "quorvin-bench: %s\n", failure.what());
         return 1;
