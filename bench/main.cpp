@@ -210,9 +210,12 @@ void emptyStore(const QString &file, const QString &deviceFolder)
     check(QDir(deviceFolder).removeRecursively(), QStringLiteral("cannot remove ") + deviceFolder);
 }
 
-int pageOf(QWidget &window)
+bool onDevicePage(QWidget &window)
 {
-    return window.findChild<QStackedWidget *>(QStringLiteral("stackedWidget"))->currentIndex();
+    return window.findChild<QStackedWidget *>(QStringLiteral("stackedWidget"))
+               ->currentWidget()
+               ->objectName()
+           == QLatin1String("pageDevice");
 }
 
 double windowStartUp()
@@ -225,7 +228,7 @@ double windowStartUp()
     MainWindow window;
     showPainted(window);
     const double ms = msSince(timer);
-    check(pageOf(window) == 1, QStringLiteral("the window did not open on the device page"));
+    check(onDevicePage(window), QStringLiteral("the window did not open on the device page"));
     return ms;
 }
 
@@ -260,7 +263,7 @@ double windowRegistration(MainWindow &window, const QString &root)
                       Qt::LeftButton);
     check(finished.wait(WaitMs), QStringLiteral("no reply to the window's lookup"));
     const double ms = stopwatch.stopMs();
-    check(pageOf(window) == 1 && DeviceInfoRecord.dev_lockers == LargestCabinet
+    check(onDevicePage(window) && DeviceInfoRecord.dev_lockers == LargestCabinet
               && Toast.toastLine4 == QLatin1String("Everything is OK")
               && QDir(deviceFolder).exists(),
           QStringLiteral("the registration did not complete"));

@@ -134,7 +134,7 @@ void expectResponsive(MainWindow &w)
     const QImage picture = w.grab().toImage();
     QVERIFY(!picture.isNull());
     QCOMPARE(picture.size(), w.size() * picture.devicePixelRatio());
-    if (page(w) == 0) {
+    if (page(w) == u"pageAddDevice") {
         submitSerial(w, QStringLiteral("short"));
         QCOMPARE(lastToast(w), QStringLiteral("Id bad format inserted!"));
     }
@@ -290,7 +290,7 @@ void TstFaultsServer::networkFailures()
     QVERIFY(spy.wait(ReplyWaitMs));
     QCOMPARE(spy.count(), 1);
     QCOMPARE(lastToast(w), NetworkToast);
-    QCOMPARE(page(w), 0);
+    QCOMPARE(page(w), u"pageAddDevice"_s);
     expectUnchanged(before, stored(home));
     QVERIFY(!log.contains(u"Never Stored"_s));
     expectResponsive(w);
@@ -369,11 +369,11 @@ void TstFaultsServer::largeBodies()
         QVERIFY(row.at(0).at(1).toString() == sent.value(u"dev_description"_s).toString());
         QCOMPARE(row.at(0).at(2).toInt(), 1);
         expectLockerSet(home, 16);
-        QCOMPARE(page(w), 1);
+        QCOMPARE(page(w), u"pageDevice"_s);
         QVERIFY(widget<QLabel>(w, "label_device_information")->text().size() > EightMegabytes);
         expectNothingOutsideRoot(before, after);
     } else {
-        QCOMPARE(page(w), 0);
+        QCOMPARE(page(w), u"pageAddDevice"_s);
         expectUnchanged(before, after);
     }
     expectResponsive(w);
@@ -438,7 +438,7 @@ void TstFaultsServer::unreadableRecords()
     QVERIFY(spy.wait(ReplyWaitMs));
 
     QCOMPARE(lastToast(w), UnreadableToast);
-    QCOMPARE(page(w), 0);
+    QCOMPARE(page(w), u"pageAddDevice"_s);
     expectUnchanged(before, stored(home));
     QVERIFY(!log.contains(u"Update device_setting"_s));
     expectResponsive(w);
@@ -499,7 +499,7 @@ void TstFaultsServer::oddBytes()
     }
 
     QCOMPARE(lastToast(w), QStringLiteral("Everything is OK"));
-    QCOMPARE(page(w), 1);
+    QCOMPARE(page(w), u"pageDevice"_s);
     expectLockerSet(home, 8);
     if (body.contains('\0')) {
         const QByteArray name("Tab\tNul\0Esc\x1b\rEnd", 16);
@@ -593,7 +593,7 @@ void TstFaultsServer::wrongTypes()
     QVERIFY(spy.wait(ReplyWaitMs));
 
     QCOMPARE(lastToast(w), ResentToast); // status 0: nothing to report
-    QCOMPARE(page(w), 0);
+    QCOMPARE(page(w), u"pageAddDevice"_s);
     QVERIFY(log.contains(u"Update device_setting OK!"_s));
     const Stored after = stored(home);
     QCOMPARE(rows(home.mainStore(),
@@ -714,7 +714,7 @@ void TstFaultsServer::repliesOutOfOrder()
     QCOMPARE(rows(home.mainStore(), u"SELECT id, dev_timer_system FROM device_setting"_s),
              QStringList{u"1|07:00-19:00"_s});
     expectLockerSet(home, finalLockers);
-    QCOMPARE(page(w), 1);
+    QCOMPARE(page(w), u"pageDevice"_s);
     QCOMPARE(lastToast(w), QStringLiteral("Everything is OK"));
     QVERIFY(
         widget<QLabel>(w, "label_device_information")->text().contains(u"Name: "_s + finalName));

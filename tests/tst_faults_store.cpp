@@ -258,7 +258,7 @@ void TstFaultsStore::dataRootUnusable()
     w.show();
     QCOMPARE(toastLabels(&w), (QStringList{u""_s, u""_s, u""_s, OpenErrorToast}));
     QVERIFY(log.contains(u"Main DB open error:"_s));
-    QCOMPARE(page(w), 0);
+    QCOMPARE(page(w), u"pageAddDevice"_s);
 
     // Every control the operator can reach, and the hidden media button. A
     // store that cannot be asked whether it holds the device is not written.
@@ -267,9 +267,9 @@ void TstFaultsStore::dataRootUnusable()
     QVERIFY(log.contains(u"Select error:"_s));
     QCOMPARE(requestsInFlight(w), 0);
     click(w, "manual_pushButton");
-    QCOMPARE(page(w), 3);
+    QCOMPARE(page(w), u"pageManual"_s);
     click(w, "active_device_pushButton");
-    QCOMPARE(page(w), 3);
+    QCOMPARE(page(w), u"pageManual"_s);
     QVERIFY(log.contains(u"Update error:"_s));
     widget<QPushButton>(w, "media_device_pushButton")->click();
     QCOMPARE(lastToast(w), QStringLiteral("Media DB unreachable!"));
@@ -327,7 +327,7 @@ void TstFaultsStore::unreadableMainStore()
         QCOMPARE(lastToast(w), CreateErrorToast);
         QVERIFY(log.contains(u"Create device_info table error:"_s));
         QVERIFY2(log.contains(logged), qPrintable(log.lines().join(u'\n')));
-        QCOMPARE(page(w), 0);
+        QCOMPARE(page(w), u"pageAddDevice"_s);
         QPushButton *add = widget<QPushButton>(w, "add_device_pushButton");
         QVERIFY(!add->isEnabled());
 
@@ -336,7 +336,7 @@ void TstFaultsStore::unreadableMainStore()
         QCOMPARE(requestsInFlight(w), 0);
         click(w, "manual_pushButton");
         click(w, "active_device_pushButton");
-        QCOMPARE(page(w), 3);
+        QCOMPARE(page(w), u"pageManual"_s);
         QVERIFY(log.contains(u"Update error:"_s));
         // The media settings live in the other store, which is sound.
         widget<QPushButton>(w, "media_device_pushButton")->click();
@@ -366,7 +366,7 @@ void TstFaultsStore::unreadableMediaStore()
     w.show();
     QCOMPARE(toastLabels(&w).mid(2),
              (QStringList{u"Device is active!"_s, u"Media data not set"_s}));
-    QCOMPARE(page(w), 1);
+    QCOMPARE(page(w), u"pageDevice"_s);
     widget<QCheckBox>(w, "media3")->setChecked(true);
     widget<QPushButton>(w, "media_device_pushButton")->click();
     QCOMPARE(lastToast(w), QStringLiteral("Media data not saved!"));
@@ -445,7 +445,7 @@ void TstFaultsStore::foreignTables()
         QCOMPARE(requestsInFlight(w), 0);
         click(w, "manual_pushButton");
         click(w, "active_device_pushButton");
-        QCOMPARE(page(w), 3);
+        QCOMPARE(page(w), u"pageManual"_s);
         expectUnchanged(before, stored(home));
         QCOMPARE(table(mainFile, "device_info"), hasRow ? QStringList{u"1|keep"_s} : QStringList());
     } else if (fault.startsWith(u"lockers"_s)) {
@@ -462,7 +462,7 @@ void TstFaultsStore::foreignTables()
                 u"Insert locker error: \"table lockers has no column named locker_id"_s));
         else
             QVERIFY(log.contains(u"Delete lockers error: \"no such column: row"_s));
-        QCOMPARE(page(w), 0);
+        QCOMPARE(page(w), u"pageAddDevice"_s);
         // The whole activation was taken back: record, settings and lockers.
         expectUnchanged(before, stored(home));
         QVERIFY(!QDir(home.root()).exists(Serial));
@@ -471,7 +471,7 @@ void TstFaultsStore::foreignTables()
         click(w, "active_device_pushButton");
         QCOMPARE(toastLabels(&w).mid(2),
                  (QStringList{u"Locker db create! OK"_s, u"Lockers db Error!"_s}));
-        QCOMPARE(page(w), 3);
+        QCOMPARE(page(w), u"pageManual"_s);
         expectUnchanged(before, stored(home));
         QVERIFY(!QDir(home.root()).exists(Serial));
     } else if (fault.startsWith(u"device_setting"_s)) {
@@ -482,7 +482,7 @@ void TstFaultsStore::foreignTables()
         QVERIFY(log.contains(u"Update device_setting error: \"no such column: dev_timer_system"_s));
         // The settings are not the device: the activation goes on without them.
         QCOMPARE(lastToast(w), QStringLiteral("Everything is OK"));
-        QCOMPARE(page(w), 1);
+        QCOMPARE(page(w), u"pageDevice"_s);
         QCOMPARE(table(mainFile, "device_setting"), QStringList{u"7"_s});
         QCOMPARE(rows(mainFile, u"SELECT COUNT(*), COUNT(DISTINCT locker_id) FROM lockers"_s),
                  QStringList{u"8|8"_s});
@@ -521,7 +521,7 @@ void TstFaultsStore::mediaStoreGone()
     MainWindow w;
     w.show();
     QCOMPARE(lastToast(w), QStringLiteral("Media data read ok"));
-    QCOMPARE(page(w), 1);
+    QCOMPARE(page(w), u"pageDevice"_s);
     widget<QCheckBox>(w, "media2")->setChecked(true);
     widget<QSlider>(w, "sound_level")->setValue(20);
 
@@ -642,7 +642,7 @@ void TstFaultsStore::mainStoreLocked()
             QVERIFY(spy.wait(ReplyWaitMs));
             QVERIFY(log.contains(u"Update error: \"database is locked"_s));
             QCOMPARE(lastToast(w), QStringLiteral("Try connect server!"));
-            QCOMPARE(page(w), 0);
+            QCOMPARE(page(w), u"pageAddDevice"_s);
         }
         expectUnchanged(before, stored(home));
     } else if (fault.contains(u"serial"_s)) {
@@ -665,11 +665,11 @@ void TstFaultsStore::mainStoreLocked()
             QVERIFY(lock.isLocked());
             click(w, "active_device_pushButton");
             QVERIFY(log.contains(u"Update error: \"database is locked"_s));
-            QCOMPARE(page(w), 3);
+            QCOMPARE(page(w), u"pageManual"_s);
         }
         expectUnchanged(before, stored(home));
         click(w, "active_device_pushButton");
-        QCOMPARE(page(w), 1);
+        QCOMPARE(page(w), u"pageDevice"_s);
         QCOMPARE(lastToast(w), QStringLiteral("Lockers insert! OK"));
         QCOMPARE(
             rows(home.mainStore(), u"SELECT dev_model, dev_lockers, dev_status FROM device_info"_s),
@@ -745,7 +745,7 @@ void TstFaultsStore::deleteBlocked()
     QVERIFY(log.contains(u"Media DB open error:"_s));
     QCOMPARE(toastLabels(&w).mid(2),
              (QStringList{u"Device is active!"_s, u"Media data not set"_s}));
-    QCOMPARE(page(w), 1);
+    QCOMPARE(page(w), u"pageDevice"_s);
     widget<QPushButton>(w, "media_device_pushButton")->click();
     QCOMPARE(lastToast(w), QStringLiteral("Media DB unreachable!"));
 
@@ -753,7 +753,7 @@ void TstFaultsStore::deleteBlocked()
     click(w, "delete_device_pushButton_again");
     QCOMPARE(lastToast(w),
              QStringLiteral("Data could not be deleted! Close other programs and try again"));
-    QCOMPARE(page(w), 2);
+    QCOMPARE(page(w), u"pageAny"_s);
     QVERIFY(!QFile::exists(home.mainStore()));
     QCOMPARE(fileBytes(home.mediaStore() + u"/inside.txt"_s), QByteArray("kept\n"));
     expectNothingOutsideRoot(listing, home);
@@ -782,7 +782,7 @@ void TstFaultsStore::mainStoreGone()
     QVERIFY(spy.wait(ReplyWaitMs));
     QVERIFY(log.contains(u"Update error: \"attempt to write a readonly database"_s));
     QCOMPARE(lastToast(w), QStringLiteral("Try connect server!"));
-    QCOMPARE(page(w), 0);
+    QCOMPARE(page(w), u"pageAddDevice"_s);
     QCOMPARE(treeListing(home.home()), listing);
     expectResponsive(w);
 }

@@ -129,7 +129,7 @@ void expectActivated(const TestHome &home, MainWindow &w, const QString &serial,
 {
     QCOMPARE(deviceRows(home), QStringList{deviceRow(serial, lockers, 1)});
     QCOMPARE(lockerRows(home), blankLockers(lockers));
-    QCOMPARE(page(w), 1);
+    QCOMPARE(page(w), u"pageDevice"_s);
     QCOMPARE(folderListing(home), expectedFolders({serial}));
 }
 
@@ -161,7 +161,7 @@ void TstRegistration::fullRegistration()
     QVERIFY(server.start());
     MainWindow w;
     w.show();
-    QCOMPARE(page(w), 0);
+    QCOMPARE(page(w), u"pageAddDevice"_s);
     QSignalSpy replies(networkManagerOf(&w), &QNetworkAccessManager::finished);
 
     const QString serial = QStringLiteral("QV16F2024005");
@@ -172,7 +172,7 @@ void TstRegistration::fullRegistration()
     QCOMPARE(settingRows(home), QStringList{defaultSettingRow(QString())});
 
     QVERIFY(replies.wait(ReplyWaitMs));
-    QCOMPARE(page(w), 1);
+    QCOMPARE(page(w), u"pageDevice"_s);
     QCOMPARE(toastLabels(&w), ActivatedToasts);
     QCOMPARE(deviceRows(home),
              QStringList{u"1|QV16F2024005|Riverside Galleria - North Entrance|Fjor|16|"
@@ -206,7 +206,7 @@ void TstRegistration::disabledCabinetThenAnotherSerial()
 
     submitSerial(w, QStringLiteral("QV8D2023017"));
     QVERIFY(replies.wait(ReplyWaitMs));
-    QCOMPARE(page(w), 0);
+    QCOMPARE(page(w), u"pageAddDevice"_s);
     QCOMPARE(toastLabels(&w), (QStringList{QString(), QString(), FirstRunToast, SavedToast}));
     QCOMPARE(deviceRows(home),
              QStringList{u"1|QV8D2023017|Harlow Fields Sports Centre|Dorne|8|"
@@ -223,7 +223,7 @@ void TstRegistration::disabledCabinetThenAnotherSerial()
              QStringList{u"1|QV16F2024005|0"_s});
 
     QVERIFY(replies.wait(ReplyWaitMs));
-    QCOMPARE(page(w), 1);
+    QCOMPARE(page(w), u"pageDevice"_s);
     QCOMPARE(toastLabels(&w).last(), QStringLiteral("Everything is OK"));
     QCOMPARE(rows(home.mainStore(), u"SELECT id, dev_id, dev_model, dev_lockers, dev_status "
                                     "FROM device_info"_s),
@@ -310,7 +310,7 @@ void TstRegistration::failedLookupKeepsStore()
     QCOMPARE(deviceRows(home), QStringList{serialOnlyRow(serial)});
     QCOMPARE(settingRows(home), QStringList{defaultSettingRow(QString())});
     QVERIFY(lockerRows(home).isEmpty());
-    QCOMPARE(page(w), 0);
+    QCOMPARE(page(w), u"pageAddDevice"_s);
 
     QVERIFY(
         execSql(home.mainStore(),
@@ -329,7 +329,7 @@ void TstRegistration::failedLookupKeepsStore()
     QCOMPARE(deviceRows(home), devicesBefore);
     QCOMPARE(settingRows(home), settingsBefore);
     QVERIFY(lockerRows(home).isEmpty());
-    QCOMPARE(page(w), 0);
+    QCOMPARE(page(w), u"pageAddDevice"_s);
     QCOMPARE(folderListing(home), expectedFolders({}));
 }
 
@@ -356,7 +356,7 @@ void TstRegistration::lockerCountAboveLimit()
     QCOMPARE(deviceRows(home), QStringList{serialOnlyRow(serial)});
     QCOMPARE(settingRows(home), QStringList{defaultSettingRow(QString())});
     QVERIFY(lockerRows(home).isEmpty());
-    QCOMPARE(page(w), 0);
+    QCOMPARE(page(w), u"pageAddDevice"_s);
     QCOMPARE(folderListing(home), expectedFolders({}));
 
     submitSerial(w, next);
@@ -501,7 +501,7 @@ void TstRegistration::manualActivation()
     const QStringList toastsBefore = toastLabels(&w);
 
     click(w, "manual_pushButton");
-    QCOMPARE(page(w), 3);
+    QCOMPARE(page(w), u"pageManual"_s);
     auto *radio = widget<QRadioButton>(w, button.toLatin1().constData());
     QTest::mouseClick(radio, Qt::LeftButton);
     QVERIFY(radio->isChecked());
@@ -509,14 +509,14 @@ void TstRegistration::manualActivation()
     click(w, "active_device_pushButton");
 
     if (!serialStored) {
-        QCOMPARE(page(w), 3);
+        QCOMPARE(page(w), u"pageManual"_s);
         QCOMPARE(toastLabels(&w), toastsBefore);
         QVERIFY(deviceRows(home).isEmpty());
         QVERIFY(lockerRows(home).isEmpty());
         QCOMPARE(folderListing(home), expectedFolders({}));
         return;
     }
-    QCOMPARE(page(w), 1);
+    QCOMPARE(page(w), u"pageDevice"_s);
     QCOMPARE(deviceRows(home), QStringList{u"1|QVMANUAL0001| Hall B |"_s + model + u"|"_s
                                            + QString::number(lockers) + u"||||1"_s});
     QCOMPARE(lockerRows(home), blankLockers(lockers));

@@ -128,7 +128,7 @@ void tst_Startup::mainStoreCannotBeOpened()
     MainWindow w;
 
     QCOMPARE(toastLabels(&w), QStringList({u""_s, u""_s, u""_s, u"Main Database Open Error!"_s}));
-    QCOMPARE(page(w), 0);
+    QCOMPARE(page(w), u"pageAddDevice"_s);
     QVERIFY(indexOfLineStarting(log, QStringLiteral("Main DB open error:")) >= 0);
     // Start-up stops at the Main store: no Media store, no read, no creation.
     QCOMPARE(indexOfLineStarting(log, QStringLiteral("Media DB open error:")), -1);
@@ -152,7 +152,7 @@ void tst_Startup::firstRunCreatesTheStores()
     QVERIFY(QFileInfo(home.root() + QStringLiteral("Zelvatto/")).isDir());
     QCOMPARE(toastLabels(&w), QStringList({u""_s, u""_s, u""_s,
                                            u"Database Created! Insert printed serial number!"_s}));
-    QCOMPARE(page(w), 0);
+    QCOMPARE(page(w), u"pageAddDevice"_s);
     QVERIFY(widget<QPushButton>(w, "add_device_pushButton")->isEnabled());
     QCOMPARE(log.indexOf(QStringLiteral("read main table success!")), -1);
     QCOMPARE(indexOfLineStarting(log, QStringLiteral("Create ")), -1);
@@ -196,7 +196,7 @@ void tst_Startup::deviceRowsWithoutIdOneCountAsFirstRun()
 
     QCOMPARE(toastLabels(&w), QStringList({u""_s, u""_s, u""_s,
                                            u"Database Created! Insert printed serial number!"_s}));
-    QCOMPARE(page(w), 0);
+    QCOMPARE(page(w), u"pageAddDevice"_s);
     QVERIFY(widget<QLineEdit>(w, "add_device_edit")->text().isEmpty());
     QCOMPARE(log.indexOf(QStringLiteral("read main table success!")), -1);
     QCOMPARE(queryRows(home.mainStore(), u"SELECT id, dev_id FROM device_info ORDER BY row"_s),
@@ -225,7 +225,7 @@ void tst_Startup::deviceInfoCannotBeCreated()
 
     QCOMPARE(toastLabels(&w),
              QStringList({u""_s, u""_s, u""_s, u"Create deviceInfo error! Reinstall app!"_s}));
-    QCOMPARE(page(w), 0);
+    QCOMPARE(page(w), u"pageAddDevice"_s);
     QVERIFY(!widget<QPushButton>(w, "add_device_pushButton")->isEnabled());
     QVERIFY(indexOfLineStarting(log, QStringLiteral("Create device_info table error:")) >= 0);
     // The other tables are not attempted once device_info failed.
@@ -257,7 +257,7 @@ void tst_Startup::inactiveDevice()
     MainWindow w;
 
     QCOMPARE(toastLabels(&w), QStringList({u""_s, u""_s, u""_s, u"Device inactive!"_s}));
-    QCOMPARE(page(w), 0);
+    QCOMPARE(page(w), u"pageAddDevice"_s);
     QCOMPARE(widget<QLineEdit>(w, "add_device_edit")->text(), DevId);
     QVERIFY(widget<QPushButton>(w, "add_device_pushButton")->isEnabled());
     QVERIFY(log.indexOf(QStringLiteral("read main table success!")) >= 0);
@@ -307,7 +307,7 @@ void tst_Startup::activeDeviceWithMedia()
 
     QCOMPARE(toastLabels(&w),
              QStringList({u""_s, u""_s, u"Device is active!"_s, u"Media data read ok"_s}));
-    QCOMPARE(page(w), 1);
+    QCOMPARE(page(w), u"pageDevice"_s);
     const int mainRead = log.indexOf(QStringLiteral("read main table success!"));
     QVERIFY(mainRead >= 0);
     QVERIFY(log.indexOf(QStringLiteral("read media success!")) > mainRead);
@@ -335,7 +335,7 @@ void tst_Startup::activeDeviceWithoutMedia()
 
     QCOMPARE(toastLabels(&w),
              QStringList({u""_s, u""_s, u"Device is active!"_s, u"Media data not set"_s}));
-    QCOMPARE(page(w), 1);
+    QCOMPARE(page(w), u"pageDevice"_s);
     QVERIFY(log.indexOf(QStringLiteral("read main table success!")) >= 0);
     QCOMPARE(log.indexOf(QStringLiteral("read media success!")), -1);
     QVERIFY(boxChecked(w, "media1"));
@@ -358,7 +358,7 @@ void tst_Startup::mediaStoreCannotBeOpened()
 
     QCOMPARE(toastLabels(&w),
              QStringList({u""_s, u""_s, u"Device is active!"_s, u"Media data not set"_s}));
-    QCOMPARE(page(w), 1);
+    QCOMPARE(page(w), u"pageDevice"_s);
     const int mediaError = indexOfLineStarting(log, QStringLiteral("Media DB open error:"));
     QVERIFY(mediaError >= 0);
     QVERIFY(mediaError < log.indexOf(QStringLiteral("read main table success!")));
@@ -379,7 +379,7 @@ void tst_Startup::restartFindsDataUnchanged()
     QCOMPARE(mediaRows.size(), 1);
 
     auto first = std::make_unique<MainWindow>();
-    QCOMPARE(page(*first), 1);
+    QCOMPARE(page(*first), u"pageDevice"_s);
     first.reset();
     // The destructor closes both stores.
     QVERIFY(!QSqlDatabase::database(QStringLiteral("qt_sql_default_connection"), false).isOpen());
@@ -390,7 +390,7 @@ void tst_Startup::restartFindsDataUnchanged()
     MainWindow second;
     QCOMPARE(toastLabels(&second).mid(2),
              QStringList({u"Device is active!"_s, u"Media data read ok"_s}));
-    QCOMPARE(page(second), 1);
+    QCOMPARE(page(second), u"pageDevice"_s);
     QCOMPARE(widget<QLabel>(second, "labeldevpath")->text(), DevId);
     QVERIFY(!boxChecked(second, "media1"));
     QVERIFY(boxChecked(second, "media2"));

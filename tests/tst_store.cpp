@@ -626,7 +626,7 @@ void tst_Store::mediaSurvivesRestart()
     MainWindow second;
     QCOMPARE(toastLabels(&second).mid(2),
              QStringList({u"Device is active!"_s, u"Media data read ok"_s}));
-    QCOMPARE(page(second), 1);
+    QCOMPARE(page(second), u"pageDevice"_s);
     QCOMPARE(widget<QLabel>(second, "labeldevpath")->text(), Serial);
     QVERIFY(!boxChecked(second, "media1"));
     QVERIFY(boxChecked(second, "media2"));

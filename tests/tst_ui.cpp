@@ -256,7 +256,7 @@ void UiTest::devicePageShowsStoredDevice()
     MainWindow w;
     QVERIFY(shown(w));
 
-    QCOMPARE(page(w), 1);
+    QCOMPARE(page(w), u"pageDevice"_s);
     QCOMPARE(toastLabels(&w).mid(2),
              QStringList({u"Device is active!"_s, u"Media data not set"_s}));
     auto *information = w.findChild<QLabel *>(u"label_device_information"_s);
@@ -287,11 +287,11 @@ void UiTest::buttonsRunTheirHandlersOnce()
              QStringList({u""_s, u""_s, u"Device inactive!"_s, u"Id bad format inserted!"_s}));
 
     click(w, "manual_pushButton");
-    QCOMPARE(stack->currentIndex(), 3);
+    QCOMPARE(stack->currentWidget()->objectName(), u"pageManual"_s);
 
     QTest::keyClicks(w.findChild<QLineEdit *>(u"deviceName"_s), u"Lobby"_s);
     click(w, "active_device_pushButton");
-    QCOMPARE(stack->currentIndex(), 1);
+    QCOMPARE(stack->currentWidget()->objectName(), u"pageDevice"_s);
     QCOMPARE(toastLabels(&w), QStringList({u"Device inactive!"_s, u"Id bad format inserted!"_s,
                                            u"Locker db create! OK"_s, u"Lockers insert! OK"_s}));
 
@@ -313,7 +313,7 @@ void UiTest::buttonsRunTheirHandlersOnce()
     QCOMPARE(toastLabels(&w).last(), QStringLiteral("Insert media data ok"));
 
     click(w, "delete_device_pushButton_again");
-    QCOMPARE(stack->currentIndex(), 2);
+    QCOMPARE(stack->currentWidget()->objectName(), u"pageAny"_s);
     QCOMPARE(toastLabels(&w).mid(2),
              QStringList({u"Insert media data ok"_s, u"All data deleted! restart app"_s}));
 }
@@ -343,7 +343,7 @@ void UiTest::deletePairDeletesOnlyOnConfirmation()
     QVERIFY(confirm->isVisible());
     QCOMPARE(fileBytes(home.mainStore()), mainBefore);
     QCOMPARE(fileBytes(home.mediaStore()), mediaBefore);
-    QCOMPARE(stack->currentIndex(), 1);
+    QCOMPARE(stack->currentWidget()->objectName(), u"pageDevice"_s);
     QCOMPARE(toastLabels(w.get()).last(), QStringLiteral("Media data read ok"));
 
     QTest::mouseClick(confirm, Qt::LeftButton);
@@ -351,13 +351,13 @@ void UiTest::deletePairDeletesOnlyOnConfirmation()
     QVERIFY(!QFile::exists(home.mediaStore()));
     QVERIFY(QDir(home.root()).exists());
     QCOMPARE(toastLabels(w.get()).last(), QStringLiteral("All data deleted! restart app"));
-    QCOMPARE(stack->currentIndex(), 2);
+    QCOMPARE(stack->currentWidget()->objectName(), u"pageAny"_s);
 
     // The next start finds an empty store.
     w.reset();
     MainWindow next;
     QCOMPARE(toastLabels(&next).last(), FirstRunToast);
-    QCOMPARE(page(next), 0);
+    QCOMPARE(page(next), u"pageAddDevice"_s);
     QVERIFY(QFile::exists(home.mainStore()));
 }
 
@@ -375,7 +375,7 @@ void UiTest::deleteThatFailsIsReported()
     MainWindow w;
     QVERIFY(shown(w));
     QVERIFY(log.contains(u"Media DB open error:"_s));
-    QCOMPARE(page(w), 1);
+    QCOMPARE(page(w), u"pageDevice"_s);
 
     click(w, "delete_device_pushButton");
     click(w, "delete_device_pushButton_again");
@@ -384,7 +384,7 @@ void UiTest::deleteThatFailsIsReported()
     QVERIFY(!toastLabels(&w).contains(u"All data deleted! restart app"_s));
     QVERIFY(!QFile::exists(home.mainStore()));
     QVERIFY(QFileInfo(home.mediaStore()).isDir());
-    QCOMPARE(page(w), 2);
+    QCOMPARE(page(w), u"pageAny"_s);
 }
 
 void UiTest::screenshots()
@@ -407,7 +407,7 @@ void UiTest::screenshots()
         TestHome home;
         MainWindow w;
         QVERIFY(shown(w));
-        QCOMPARE(page(w), 0);
+        QCOMPARE(page(w), u"pageAddDevice"_s);
         save(w, u"add-device.png"_s);
     }
     {
@@ -416,7 +416,7 @@ void UiTest::screenshots()
                                   "'12 Quay Street', 'Front entrance', 1"_s));
         MainWindow w;
         QVERIFY(shown(w));
-        QCOMPARE(page(w), 1);
+        QCOMPARE(page(w), u"pageDevice"_s);
         save(w, u"device.png"_s);
     }
 }

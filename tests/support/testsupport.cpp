@@ -459,9 +459,9 @@ QStringList linesStartingWith(const LogCapture &log, const QString &prefix)
 
 namespace testing {
 
-int page(MainWindow &w)
+QString page(MainWindow &w)
 {
-    return widget<QStackedWidget>(w, "stackedWidget")->currentIndex();
+    return widget<QStackedWidget>(w, "stackedWidget")->currentWidget()->objectName();
 }
 
 QString lastToast(MainWindow &w)

@@ -205,8 +205,8 @@ QStringList linesStartingWith(const LogCapture &log, const QString &prefix);
 
 namespace testing {
 
-// The index of the page stackedWidget shows.
-int page(MainWindow &w);
+// The object name of the page stackedWidget shows ("pageDevice", ...).
+QString page(MainWindow &w);
 
 // The newest toast line (labelToast4).
 QString lastToast(MainWindow &w);
