@@ -2,6 +2,8 @@
 
 #include "resources/resources.h"
 #include "store/records.h"
+
+#include <QDir>
 #include "ui/toast.h"
 
 #include <QFile>
@@ -531,40 +533,112 @@ LookupTimeoutOverride::~LookupTimeoutOverride()
     activation::setLookupTimeoutMs(m_old);
 }
 
-bool seedDevice(const TestHome &home, const QString &serial, int status, bool withLockers)
+StoreSeed::StoreSeed(const TestHome &home) : m_home(home)
 {
-    {
-        MainWindow firstRun; // creates the tables, as on the first start
-    }
-    bool ok =
-        execSql(home.mainStore(),
-                QStringLiteral("INSERT INTO device_info (id, dev_id, dev_name, dev_model, "
-                               "dev_lockers, dev_location, dev_address, dev_description, "
-                               "dev_status) VALUES (1, '%1', 'Brisa Hall', 'Brisa', 8, 'Hall 3', "
-                               "'Main St 1', 'Near the door', %2)")
-                    .arg(serial)
-                    .arg(status))
-        && execSql(home.mainStore(),
-                   QStringLiteral(
+}
+
+StoreSeed &StoreSeed::tables()
+{
+    m_ok = m_ok && QDir().mkpath(m_home.root());
+    for (QLatin1String create : {store::deviceInfo::CreateSql, store::deviceSetting::CreateSql,
+                                 store::process::CreateSql, store::lockers::CreateSql})
+        mainSql(create);
+    return *this;
+}
+
+StoreSeed &StoreSeed::device(const QString &serial, int status, int lockers)
+{
+    return deviceRow(QStringLiteral("1, '%1', 'Brisa Hall', 'Brisa', %2, 'Hall 3', 'Main St 1', "
+                                    "'Near the door', %3")
+                         .arg(serial, QString::number(lockers), QString::number(status)));
+}
+
+StoreSeed &StoreSeed::deviceRow(const QString &values)
+{
+    return mainSql(QStringLiteral("INSERT INTO device_info (id, dev_id, dev_name, dev_model, "
+                                  "dev_lockers, dev_location, dev_address, dev_description, "
+                                  "dev_status) VALUES (%1)")
+                       .arg(values));
+}
+
+StoreSeed &StoreSeed::settings(const QString &timerSystem)
+{
+    return mainSql(QStringLiteral(
                        "INSERT INTO device_setting (id, timer1On, timer2On, timer3On, timer4On, "
                        "timer1Off, timer2Off, timer3Off, timer4Off, wifi_ssid, wifi_pass, cam1ip, "
                        "cam2ip, cam1enable, cam2enable, dev_timer_system) VALUES (1, '08:30', "
                        "'16:00', '24:60', '24:60', '13:00', '21:30', '24:60', '24:60', 'Quorvin', "
-                       "'47193025', '', '', 1, 0, '06:00-22:00')"));
-    for (int id = 1; ok && withLockers && id <= 8; ++id)
-        ok = execSql(home.mainStore(),
-                     QStringLiteral("INSERT INTO lockers (locker_id, locker_mobile, "
-                                    "locker_password, locker_icon, locker_nfc, locker_finger, "
-                                    "locker_timestart, locker_timechange, locker_startmode, "
-                                    "locker_endmode, locker_status) VALUES (%1, '091200000%1', "
-                                    "'', 0, '', 0, '', '', '', '', 1)")
-                         .arg(id));
-    return ok && execSql(home.mediaStore(), QString(store::media::CreateSql))
-           && execSql(home.mediaStore(),
-                      QStringLiteral("INSERT INTO media (id, dev_id, path_public_enable, "
-                                     "path_private_enable, path_local_enable, "
-                                     "sound_enable_level) VALUES (1, '")
-                          + serial + QStringLiteral("', 1, 0, 1, 30)"));
+                       "'47193025', '', '', 1, 0, '%1')")
+                       .arg(timerSystem));
+}
+
+StoreSeed &StoreSeed::lockers(int count)
+{
+    for (int id = 1; id <= count; ++id)
+        mainSql(QStringLiteral("INSERT INTO lockers (locker_id, locker_mobile, locker_password, "
+                               "locker_icon, locker_nfc, locker_finger, locker_timestart, "
+                               "locker_timechange, locker_startmode, locker_endmode, "
+                               "locker_status) VALUES (%1, '091200000%1', '', 0, '', 0, '', '', "
+                               "'', '', 1)")
+                    .arg(id));
+    return *this;
+}
+
+StoreSeed &StoreSeed::media(const QString &values)
+{
+    mediaSql(store::media::CreateSql);
+    return mediaSql(QStringLiteral("INSERT INTO media (id, dev_id, path_public_enable, "
+                                   "path_private_enable, path_local_enable, sound_enable_level) "
+                                   "VALUES (1, %1)")
+                        .arg(values));
+}
+
+StoreSeed &StoreSeed::mainSql(const QString &sql)
+{
+    m_ok = m_ok && QDir().mkpath(m_home.root()) && execSql(m_home.mainStore(), sql);
+    return *this;
+}
+
+StoreSeed &StoreSeed::mediaSql(const QString &sql)
+{
+    m_ok = m_ok && QDir().mkpath(m_home.root()) && execSql(m_home.mediaStore(), sql);
+    return *this;
+}
+
+bool seedDevice(const TestHome &home, const QString &serial, int status, bool withLockers)
+{
+    return StoreSeed(home)
+        .tables()
+        .device(serial, status)
+        .settings()
+        .lockers(withLockers ? 8 : 0)
+        .media(QStringLiteral("'%1', 1, 0, 1, 30").arg(serial))
+        .ok();
+}
+
+MainWindow &WindowTest::window()
+{
+    if (!m_window) {
+        m_window = std::make_unique<MainWindow>();
+        m_window->show();
+    }
+    return *m_window;
+}
+
+void WindowTest::closeWindow()
+{
+    m_window.reset();
+}
+
+void WindowTest::init()
+{
+    m_home = std::make_unique<TestHome>();
+}
+
+void WindowTest::cleanup()
+{
+    m_window.reset();
+    m_home.reset();
 }
 
 ScriptedHttpServer::Answer answer(const QByteArray &bytes, bool hold)

@@ -254,10 +254,46 @@ private:
     int m_old;
 };
 
-// A store as a first run makes it, then the rows a registration leaves: the
-// device with that serial and status, its eight lockers (each with a mobile
-// number) unless withLockers is false, the settings row, and saved media
-// settings.
+// The one way to fill the stores before a window starts, through connections
+// of the test's own: the tables a first run makes, then rows. Calls chain and
+// add to what is there; ok() says whether every statement ran.
+class StoreSeed
+{
+public:
+    explicit StoreSeed(const TestHome &home);
+
+    // The four Main store tables, as a first run makes them.
+    StoreSeed &tables();
+    // The device row (id 1) with sample texts: name "Brisa Hall", model
+    // "Brisa", location "Hall 3", address "Main St 1", description "Near the
+    // door".
+    StoreSeed &device(const QString &serial, int status, int lockers = 8);
+    // A device_info row of these SQL values, for (id, dev_id, dev_name,
+    // dev_model, dev_lockers, dev_location, dev_address, dev_description,
+    // dev_status).
+    StoreSeed &deviceRow(const QString &values);
+    // The settings row as a first save writes it, with a timer-system text.
+    StoreSeed &settings(const QString &timerSystem = QStringLiteral("06:00-22:00"));
+    // Lockers 1 to count, each with a mobile number and status 1.
+    StoreSeed &lockers(int count);
+    // The media table and its row (id 1) of these SQL values, for (dev_id,
+    // path_public_enable, path_private_enable, path_local_enable,
+    // sound_enable_level).
+    StoreSeed &media(const QString &values);
+    // Any statement on the Main or the Media store.
+    StoreSeed &mainSql(const QString &sql);
+    StoreSeed &mediaSql(const QString &sql);
+
+    bool ok() const { return m_ok; }
+
+private:
+    const TestHome &m_home;
+    bool m_ok = true;
+};
+
+// The stores a registration leaves: the device with that serial and status,
+// its eight lockers unless withLockers is false, the settings row, and saved
+// media settings (public and local paths on, level 30).
 bool seedDevice(const TestHome &home, const QString &serial, int status, bool withLockers = true);
 
 // A scripted answer of these bytes, held for release() when hold is set.
@@ -268,5 +304,36 @@ void tried(const QString &fault);
 
 // Prints the faults noted by tried(), sorted, and how many there were.
 void reportFaultsTried();
+
+} // namespace testing
+
+#include <QObject>
+
+namespace testing {
+
+// Base of a test class whose every test function starts from a fresh home
+// (the records and the toast emptied) and gets the window on it when it first
+// asks for it.
+class WindowTest : public QObject
+{
+    Q_OBJECT
+
+protected:
+    const TestHome &home() const { return *m_home; }
+    StoreSeed seed() const { return StoreSeed(*m_home); }
+    // Built and shown on first use.
+    MainWindow &window();
+    // Closes the window, as the operator does; the next window() starts anew
+    // on the same stores.
+    void closeWindow();
+
+private slots:
+    void init();
+    void cleanup();
+
+private:
+    std::unique_ptr<TestHome> m_home;
+    std::unique_ptr<MainWindow> m_window;
+};
 
 } // namespace testing
