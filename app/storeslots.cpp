@@ -13,6 +13,25 @@
 
 using store::logLine;
 
+namespace {
+// Reads a single-record table into its process-wide copy and logs it: 1 when
+// the record was found, 0 (the copy unchanged) when it was not or the store
+// cannot be opened.
+template<typename Record>
+int readInto(QSqlDatabase &db, std::optional<Record> (*read)(const QSqlDatabase &),
+             Record &copy, void (*log)(const Record &))
+{
+    if (!store::ensureOpen(db))
+        return 0;
+    const std::optional<Record> found = read(db);
+    if (!found)
+        return 0;
+    copy = *found;
+    log(copy);
+    return 1;
+}
+} // namespace
+
 bool MainWindow::deviceInfoCreateTable()
 {
     return store::deviceInfo::create(mainDb).done;
@@ -40,14 +59,7 @@ bool MainWindow::mediaCreateTable()
 
 int MainWindow::deviceInfoReadTable()
 {
-    if (!store::ensureOpen(mainDb))
-        return 0;
-    const std::optional<DeviceInfo> info = store::deviceInfo::read(mainDb);
-    if (!info)
-        return 0;
-    DeviceInfoRecord = *info;
-    store::deviceInfo::log(DeviceInfoRecord);
-    return 1;
+    return readInto(mainDb, store::deviceInfo::read, DeviceInfoRecord, store::deviceInfo::log);
 }
 
 int MainWindow::mediaPathReadTable()
@@ -72,14 +84,8 @@ int MainWindow::mediaPathReadTable()
 
 int MainWindow::deviceSettingReadTable()
 {
-    if (!store::ensureOpen(mainDb))
-        return 0;
-    const std::optional<DeviceSetting> setting = store::deviceSetting::read(mainDb);
-    if (!setting)
-        return 0;
-    DeviceSettingRecord = *setting;
-    store::deviceSetting::log(DeviceSettingRecord);
-    return 1;
+    return readInto(mainDb, store::deviceSetting::read, DeviceSettingRecord,
+                    store::deviceSetting::log);
 }
 
 bool MainWindow::deviceSettingAddTable()
