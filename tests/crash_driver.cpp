@@ -20,11 +20,7 @@
 #include "support/testsupport.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QLineEdit>
-#include <QNetworkAccessManager>
-#include <QPushButton>
-#include <QRadioButton>
 #include <QStackedWidget>
 #include <QTest>
 
@@ -33,7 +29,7 @@
 
 namespace {
 
-using testing::widget;
+using namespace testing;
 
 constexpr int ReplyWaitMs = 5000;
 
@@ -42,12 +38,6 @@ void say(const QByteArray &line)
     std::fputs(line.constData(), stdout);
     std::fputc('\n', stdout);
     std::fflush(stdout);
-}
-
-void typeInto(QLineEdit *edit, const QString &text)
-{
-    edit->clear();
-    QTest::keyClicks(edit, text);
 }
 
 // The form has no way back from the device page; an operator would restart
@@ -59,53 +49,29 @@ void showAddDevicePage(MainWindow &w)
     QCoreApplication::processEvents();
 }
 
-void click(QPushButton *button)
-{
-    QTest::mouseClick(button, Qt::LeftButton);
-    QCoreApplication::processEvents();
-}
-
-bool onDevicePage(MainWindow &w)
-{
-    return widget<QStackedWidget>(w, "stackedWidget")->currentWidget()
-        == widget<QWidget>(w, "pageDevice");
-}
-
 // Manual activation through the form: model button, typed name, activate.
 bool activateManually(MainWindow &w, const char *modelButton, const QString &name)
 {
     showAddDevicePage(w);
-    click(widget<QPushButton>(w, "manual_pushButton"));
-    QTest::mouseClick(widget<QRadioButton>(w, modelButton), Qt::LeftButton);
-    typeInto(widget<QLineEdit>(w, "deviceName"), name);
-    click(widget<QPushButton>(w, "active_device_pushButton"));
-    return onDevicePage(w) && DeviceInfoRecord.dev_name == name;
+    click(w, "manual_pushButton");
+    click(w, modelButton);
+    QLineEdit *edit = widget<QLineEdit>(w, "deviceName");
+    edit->clear();
+    QTest::keyClicks(edit, name);
+    click(w, "active_device_pushButton");
+    return page(w) == u"pageDevice" && DeviceInfoRecord.dev_name == name;
 }
 
 // Registration through the serial entry and the directory server's reply;
 // returns once the window has handled the reply.
 bool registerSerial(MainWindow &w, const QString &serial)
 {
-    QNetworkAccessManager *manager = testing::networkManagerOf(&w);
-    bool replied = false;
-    // Connected after the window's own handler, so the reply has been
-    // handled completely when this runs.
-    const QMetaObject::Connection connection = QObject::connect(
-        manager, &QNetworkAccessManager::finished, [&replied] { replied = true; });
     showAddDevicePage(w);
-    typeInto(widget<QLineEdit>(w, "add_device_edit"), serial);
-    click(widget<QPushButton>(w, "add_device_pushButton"));
-    QElapsedTimer waited;
-    waited.start();
-    while (!replied && waited.elapsed() < ReplyWaitMs)
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
-    QObject::disconnect(connection);
-    if (!replied) {
+    if (!submitAndWait(w, serial, {}, ReplyWaitMs)) {
         std::fprintf(stderr, "crash_driver: no reply from the directory server\n");
         std::exit(2);
     }
-    return onDevicePage(w)
-           && testing::toastLabels(&w).constLast() == QLatin1String("Everything is OK");
+    return page(w) == u"pageDevice" && lastToast(w) == u"Everything is OK";
 }
 
 } // namespace

@@ -10,15 +10,14 @@
 
 #include "support/testsupport.h"
 
-#include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QJsonArray>
-#include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <algorithm>
 #include <random>
 
 using namespace Qt::StringLiterals;
@@ -35,66 +34,23 @@ constexpr int StartWaitMs = 20000;
 const QString Serial = QStringLiteral("QVCRASH7001");
 const QString TimerSystem = QStringLiteral("06:00-22:00");
 
-// One whole device_info row: id, dev_id, name, model, lockers, location,
-// address, description, status.
-struct Record
-{
-    const char *label;
-    QStringList row;
-};
+// The server's record of the cabinet: dev_id, name, model, lockers, location,
+// address, description.
+const QStringList Registered{Serial,      u"Crash Cabinet"_s, u"Colm"_s,         u"7"_s,
+                             u"Dock 7"_s, u"7 Quay Road"_s,   u"Seven lockers"_s};
 
-QStringList recordRow(const QString &name, const QString &model, int lockers,
-                      const QString &location, const QString &address, const QString &description,
-                      int status)
+// Every device_info row an activation can leave whole (id, the fields,
+// status), by label: the serial saved but not yet activated, the two manual
+// models and the server's record. Empty texts and NULL read back alike.
+QString wholeRecord(const QString &row)
 {
-    return {QStringLiteral("1"),      Serial,   name,    model,
-            QString::number(lockers), location, address, description,
-            QString::number(status)};
-}
-
-// Every state an activation can leave: the serial saved but not yet
-// activated, the two manual models and the server's record.
-const QList<Record> &wholeRecords()
-{
-    static const QList<Record> records{
-        {"saved", recordRow({}, {}, 0, {}, {}, {}, 0)},
-        {"Alpha-8", recordRow(u"Alpha-8"_s, u"Brisa"_s, 8, {}, {}, {}, 1)},
-        {"Omega-16", recordRow(u"Omega-16"_s, u"Fjor"_s, 16, {}, {}, {}, 1)},
-        {"registered", recordRow(u"Crash Cabinet"_s, u"Colm"_s, 7, u"Dock 7"_s, u"7 Quay Road"_s,
-                                 u"Seven lockers"_s, 1)},
+    static const QMap<QString, QString> records{
+        {QStringLiteral("1|%1|||0||||0").arg(Serial), u"saved"_s},
+        {QStringLiteral("1|%1|Alpha-8|Brisa|8||||1").arg(Serial), u"Alpha-8"_s},
+        {QStringLiteral("1|%1|Omega-16|Fjor|16||||1").arg(Serial), u"Omega-16"_s},
+        {u"1|"_s + Registered.join(u'|') + u"|1"_s, u"registered"_s},
     };
-    return records;
-}
-
-bool writeCrashCatalogue(const QString &file)
-{
-    const QJsonObject entry{{u"dev_id"_s, Serial},
-                            {u"dev_name"_s, u"Crash Cabinet"_s},
-                            {u"dev_model"_s, u"Colm"_s},
-                            {u"dev_lockers"_s, 7},
-                            {u"dev_location"_s, u"Dock 7"_s},
-                            {u"dev_address"_s, u"7 Quay Road"_s},
-                            {u"dev_description"_s, u"Seven lockers"_s},
-                            {u"dev_status"_s, 1},
-                            {u"dev_timer_system"_s, TimerSystem}};
-    return writeCatalogue(file, QJsonArray {entry});
-}
-
-// Manual activation binds its empty texts as null; both read back as empty.
-QStringList texts(const QVariantList &row)
-{
-    QStringList out;
-    for (const QVariant &value : row)
-        out.append(value.toString());
-    return out;
-}
-
-QString single(const QString &file, const QString &sql)
-{
-    const QList<QVariantList> rows = queryRows(file, sql);
-    if (rows.size() != 1 || rows.first().size() != 1)
-        return QStringLiteral("<%1 rows>").arg(rows.size());
-    return rows.first().first().toString();
+    return records.value(row);
 }
 
 // Reads the driver's output lines as they come.
@@ -106,39 +62,33 @@ public:
     void take()
     {
         m_pending += m_process.readAllStandardOutput();
-        int end;
+        qsizetype end;
         while ((end = m_pending.indexOf('\n')) >= 0) {
             m_lines.append(QString::fromUtf8(m_pending.left(end)));
             m_pending.remove(0, end + 1);
         }
     }
-    // Waits up to ms for a line starting with prefix.
-    bool waitFor(const QString &prefix, int ms)
+    // Reads lines for ms, or until one starts with prefix when one is given,
+    // keeping the directory server's output drained. Says whether such a
+    // line came.
+    bool run(int ms, const QString &prefix = QString())
     {
         QElapsedTimer waited;
         waited.start();
         for (;;) {
             take();
-            for (const QString &line : std::as_const(m_lines))
-                if (line.startsWith(prefix))
-                    return true;
+            if (!prefix.isEmpty() && hasLine(prefix))
+                return true;
             if (waited.elapsed() >= ms || m_process.state() != QProcess::Running)
                 return false;
-            m_process.waitForReadyRead(50);
-            // Keeps the directory server's output drained.
+            m_process.waitForReadyRead(int(std::clamp<qint64>(ms - waited.elapsed(), 1, 20)));
             QCoreApplication::processEvents();
         }
     }
-    // Reads lines for ms, keeping the directory server's output drained.
-    void runFor(int ms)
+    bool hasLine(const QString &prefix) const
     {
-        QElapsedTimer waited;
-        waited.start();
-        while (waited.elapsed() < ms && m_process.state() == QProcess::Running) {
-            m_process.waitForReadyRead(qMax<qint64>(1, qMin<qint64>(20, ms - waited.elapsed())));
-            take();
-            QCoreApplication::processEvents();
-        }
+        return std::any_of(m_lines.cbegin(), m_lines.cend(),
+                           [&prefix](const QString &line) { return line.startsWith(prefix); });
     }
     QStringList lines() const { return m_lines; }
     QString last() const { return m_lines.isEmpty() ? QString() : m_lines.constLast(); }
@@ -159,8 +109,71 @@ private slots:
     void killedWritesLeaveWholeRecords();
 
 private:
+    // What the kills found, over all rounds.
+    struct Tally
+    {
+        int insideStep = 0;
+        int journalLeft = 0;
+        qint64 steps = 0;
+        QMap<QString, int> states;
+    };
+
+    QString killRound(const TestHome &home, int round, int delay, Tally &tally);
     QString checkStores(const TestHome &home, QString *state);
+    QString lockerProblem(const QString &main, const QString &state, const QStringList &device);
+
+    QString m_driverErrors;
 };
+
+// Starts the driver on the data root, kills it delay ms after its first step
+// has finished and inspects what it left. Returns what went wrong, or an empty
+// text.
+QString CrashTest::killRound(const TestHome &home, int round, int delay, Tally &tally)
+{
+    QProcess driver;
+    driver.setStandardErrorFile(m_driverErrors);
+    driver.start(QStringLiteral(CRASH_DRIVER_PATH),
+                 {home.home(), Serial, QString::number(round % 4)});
+    if (!driver.waitForStarted(5000))
+        return driver.errorString();
+    DriverOutput output(driver);
+    const auto failed = [&](const QString &what) {
+        return what + u"; driver said: "_s
+               + output.lines().mid(output.lines().size() - 4).join(u" / "_s) + u"; stderr tail: "_s
+               + QString::fromUtf8(fileBytes(m_driverErrors).right(600));
+    };
+    const bool stepped = output.run(StartWaitMs, QStringLiteral("done "));
+    output.run(delay);
+    if (!stepped || driver.state() != QProcess::Running)
+        return failed(u"the driver ended before the kill"_s);
+    driver.kill();
+    if (!driver.waitForFinished(5000) || driver.exitStatus() != QProcess::CrashExit)
+        return failed(u"the driver did not end by the kill"_s);
+    output.take();
+
+    // A step the driver began but did not finish was cut short.
+    if (output.last().startsWith(QLatin1String("begin ")))
+        ++tally.insideStep;
+    for (const QString &line : output.lines()) {
+        if (!line.startsWith(QLatin1String("done ")))
+            continue;
+        ++tally.steps;
+        if (!line.endsWith(QLatin1String(" ok")))
+            return failed(u"step failed: "_s + line);
+    }
+    // A journal left behind means the kill fell inside a write transaction.
+    // Opening the store for writing, as the program's next start does, rolls
+    // it back; the read-only inspection could not.
+    const QFileInfo journal(home.mainStore() + QStringLiteral("-journal"));
+    if (journal.exists() && journal.size() > 0)
+        ++tally.journalLeft;
+    if (!execSql(home.mainStore(), QStringLiteral("SELECT COUNT(*) FROM sqlite_master")))
+        return failed(u"the main store cannot be opened for writing"_s);
+    QString state;
+    const QString problem = checkStores(home, &state);
+    ++tally.states[state];
+    return problem.isEmpty() ? problem : failed(problem);
+}
 
 // Inspects the stores a killed driver left. Returns what is wrong, or an
 // empty text, and the label of the whole record found.
@@ -169,63 +182,58 @@ QString CrashTest::checkStores(const TestHome &home, QString *state)
     for (const QString &file : {home.mainStore(), home.mediaStore()}) {
         if (!QFileInfo::exists(file))
             return file + QStringLiteral(" is missing");
-        const QString check = single(file, QStringLiteral("PRAGMA integrity_check"));
-        if (check != QLatin1String("ok"))
-            return file + QStringLiteral(" integrity_check: ") + check;
+        const QStringList check = rows(file, QStringLiteral("PRAGMA integrity_check"));
+        if (check != QStringList{u"ok"_s})
+            return file + QStringLiteral(" integrity_check: ") + check.join(u" / "_s);
     }
     const QString main = home.mainStore();
 
-    const QList<QVariantList> devices = queryRows(
-        main,
-        QStringLiteral("SELECT id, dev_id, dev_name, dev_model, dev_lockers, dev_location, "
-                       "dev_address, dev_description, dev_status FROM device_info"));
+    const QStringList devices = rows(
+        main, QStringLiteral("SELECT id, dev_id, dev_name, dev_model, dev_lockers, dev_location, "
+                             "dev_address, dev_description, dev_status FROM device_info"));
     if (devices.size() != 1)
         return QStringLiteral("device_info holds %1 rows").arg(devices.size());
-    const QStringList device = texts(devices.first());
-    const Record *found = nullptr;
-    for (const Record &record : wholeRecords())
-        if (record.row == device)
-            found = &record;
-    if (!found)
-        return QStringLiteral("device_info holds a mixed record: ") + device.join(u'|');
-    *state = QString::fromLatin1(found->label);
+    *state = wholeRecord(devices.first());
+    if (state->isEmpty())
+        return QStringLiteral("device_info holds a mixed record: ") + devices.first();
 
-    const QList<QVariantList> settings
-        = queryRows(main, QStringLiteral("SELECT id, dev_timer_system FROM device_setting"));
-    if (settings.size() != 1 || settings.first().value(0).toInt() != 1)
+    const QStringList settings =
+        rows(main, QStringLiteral("SELECT id, dev_timer_system FROM device_setting"));
+    if (settings.size() != 1 || !settings.first().startsWith(u"1|"))
         return QStringLiteral("device_setting holds %1 rows, not one with id 1")
             .arg(settings.size());
     // The server's record and its timer text are written together; nothing
     // else writes the timer text.
-    const QString timer = settings.first().value(1).toString();
+    const QString timer = settings.first().mid(2);
     if (*state == QLatin1String("registered") && timer != TimerSystem)
         return QStringLiteral("registered record with timer text \"%1\"").arg(timer);
     if (*state == QLatin1String("saved") && !timer.isEmpty())
         return QStringLiteral("saved serial with timer text \"%1\"").arg(timer);
 
-    const int count = device.at(4).toInt();
-    const bool active = device.at(8) == QLatin1String("1");
-    const QList<QVariantList> lockers
-        = queryRows(main,
-                    QStringLiteral("SELECT locker_id, COUNT(*) FROM lockers GROUP BY locker_id "
-                                   "ORDER BY locker_id"));
+    return lockerProblem(main, *state, devices.first().split(u'|'));
+}
+
+// The locker set of a whole record: one blank row per locker of an active
+// device, none otherwise.
+QString CrashTest::lockerProblem(const QString &main, const QString &state,
+                                 const QStringList &device)
+{
     QStringList expected;
-    for (int id = 1; active && id <= count; ++id)
-        expected.append(QStringLiteral("%1x1").arg(id));
-    QStringList actual;
-    for (const QVariantList &row : lockers)
-        actual.append(row.value(0).toString() + u'x' + row.value(1).toString());
-    if (actual != expected)
+    for (int id = 1; device.at(8) == u"1" && id <= device.at(4).toInt(); ++id)
+        expected.append(QStringLiteral("%1|1").arg(id));
+    const QStringList lockers =
+        rows(main, QStringLiteral("SELECT locker_id, COUNT(*) FROM lockers GROUP BY locker_id "
+                                  "ORDER BY locker_id"));
+    if (lockers != expected)
         return QStringLiteral("%1 with lockers [%2], expected [%3]")
-            .arg(*state, actual.join(u' '), expected.join(u' '));
-    const QString filled = single(
-        main,
-        QStringLiteral("SELECT COUNT(*) FROM lockers WHERE NOT (locker_mobile='' AND "
-                       "locker_password='' AND locker_icon=0 AND locker_nfc='' AND "
-                       "locker_finger=0 AND locker_timestart='' AND locker_timechange='' "
-                       "AND locker_startmode='' AND locker_endmode='' AND locker_status=0)"));
-    if (filled != QLatin1String("0"))
-        return QStringLiteral("%1 locker rows are not blank").arg(filled);
+            .arg(state, lockers.join(u' '), expected.join(u' '));
+    const QStringList filled = rows(
+        main, QStringLiteral("SELECT COUNT(*) FROM lockers WHERE NOT (locker_mobile='' AND "
+                             "locker_password='' AND locker_icon=0 AND locker_nfc='' AND "
+                             "locker_finger=0 AND locker_timestart='' AND locker_timechange='' "
+                             "AND locker_startmode='' AND locker_endmode='' AND locker_status=0)"));
+    if (filled != QStringList{u"0"_s})
+        return filled.join(u' ') + QStringLiteral(" locker rows are not blank");
     return QString();
 }
 
@@ -241,8 +249,8 @@ void CrashTest::killedWritesLeaveWholeRecords()
     QTemporaryDir work;
     QVERIFY(work.isValid());
     const QString catalogue = work.filePath(QStringLiteral("catalogue.json"));
-    QVERIFY(writeCrashCatalogue(catalogue));
-    const QString driverErrors = work.filePath(QStringLiteral("driver-stderr.txt"));
+    QVERIFY(writeCatalogue(catalogue, QJsonArray{deviceEntry(Registered, 1, TimerSystem)}));
+    m_driverErrors = work.filePath(QStringLiteral("driver-stderr.txt"));
 
     // One data root for all rounds: each round starts from what the previous
     // kill left behind.
@@ -252,78 +260,28 @@ void CrashTest::killedWritesLeaveWholeRecords()
 
     QElapsedTimer clock;
     clock.start();
-    int survived = 0;
-    int insideStep = 0;
-    int journalLeft = 0;
-    qint64 steps = 0;
-    QMap<QString, int> states;
-
+    Tally tally;
     for (int round = 1; round <= Rounds; ++round) {
         const int delay = delays(random);
-        QProcess driver;
-        driver.setStandardErrorFile(driverErrors);
-        driver.start(QStringLiteral(CRASH_DRIVER_PATH),
-                     {home.home(), Serial, QString::number(round % 4)});
-        QVERIFY2(driver.waitForStarted(5000), qPrintable(driver.errorString()));
-        DriverOutput output(driver);
-        const auto context = [&] {
-            return QStringLiteral(
-                       "round %1, seed %2, delay %3 ms; driver said: %4; stderr tail: %5")
-                .arg(round)
-                .arg(seed)
-                .arg(delay)
-                .arg(output.lines().mid(qMax(0, int(output.lines().size()) - 4)).join(u" / "_s),
-                     QString::fromUtf8(fileBytes(driverErrors).right(600)));
-        };
-
-        QVERIFY2(output.waitFor(QStringLiteral("done "), StartWaitMs), qPrintable(context()));
-        output.runFor(delay);
-        QVERIFY2(driver.state() == QProcess::Running, qPrintable(context()));
-
-        driver.kill();
-        QVERIFY2(driver.waitForFinished(5000), qPrintable(context()));
-        QCOMPARE(driver.exitStatus(), QProcess::CrashExit);
-        output.take();
-
-        // A step the driver began but did not finish was cut short.
-        if (output.last().startsWith(QLatin1String("begin ")))
-            ++insideStep;
-        for (const QString &line : output.lines()) {
-            if (!line.startsWith(QLatin1String("done ")))
-                continue;
-            ++steps;
-            QVERIFY2(line.endsWith(QLatin1String(" ok")),
-                     qPrintable(QStringLiteral("step failed: ") + line + u"; "_s + context()));
-        }
-
-        // A journal left behind means the kill fell inside a write
-        // transaction. Opening the store for writing, as the program's next
-        // start does, rolls it back; the read-only inspection could not.
-        const QFileInfo journal(home.mainStore() + QStringLiteral("-journal"));
-        if (journal.exists() && journal.size() > 0)
-            ++journalLeft;
-        QVERIFY(execSql(home.mainStore(), QStringLiteral("SELECT COUNT(*) FROM sqlite_master")));
-
-        QString state;
-        const QString problem = checkStores(home, &state);
-        QVERIFY2(problem.isEmpty(), qPrintable(problem + u"; "_s + context()));
-        ++states[state];
-        ++survived;
+        const QString problem = killRound(home, round, delay, tally);
+        QVERIFY2(problem.isEmpty(), qPrintable(QStringLiteral("round %1, seed %2, delay %3 ms: %4")
+                                                   .arg(round)
+                                                   .arg(seed)
+                                                   .arg(delay)
+                                                   .arg(problem)));
     }
 
-    const double seconds = clock.elapsed() / 1000.0;
-    qInfo("kills survived: %d of %d (seed %u)", survived, Rounds, seed);
-    qInfo("kills inside a step: %d; kills that left a journal behind: %d; steps finished: %lld; "
-          "%.1f s",
-          insideStep, journalLeft, steps, seconds);
-    for (auto it = states.cbegin(); it != states.cend(); ++it)
+    qInfo("kills survived: %d (seed %u); inside a step: %d; that left a journal behind: %d; "
+          "steps finished: %lld; %.1f s",
+          Rounds, seed, tally.insideStep, tally.journalLeft, tally.steps, clock.elapsed() / 1000.0);
+    for (auto it = tally.states.cbegin(); it != tally.states.cend(); ++it)
         qInfo("  record after a kill: %s %d times", qPrintable(it.key()), it.value());
 
     // The rounds must really have written: every kind of activation was found
     // whole after some kill, and some kills cut a step short.
     for (const char *label : {"Alpha-8", "Omega-16", "registered"})
-        QVERIFY2(states.value(QLatin1String(label)) > 0, label);
-    QVERIFY2(insideStep > 0, "no kill fell inside a step");
+        QVERIFY2(tally.states.value(QLatin1String(label)) > 0, label);
+    QVERIFY2(tally.insideStep > 0, "no kill fell inside a step");
 }
 
 QTEST_MAIN(CrashTest)

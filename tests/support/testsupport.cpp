@@ -421,7 +421,9 @@ QStringList entriesOutside(const QStringList &listing, const QString &prefix)
 
 #include <QCheckBox>
 #include <QPixmap>
+#include <QInputMethodEvent>
 #include <QSet>
+#include <QSignalSpy>
 
 namespace testing {
 
@@ -669,6 +671,50 @@ void reportFaultsTried()
     for (const QString &fault : faults)
         qInfo().noquote() << "fault:" << fault;
     qInfo().noquote() << "faults tried:" << faults.size();
+}
+
+bool submitAndWait(MainWindow &w, const QString &serial, const std::function<void()> &whilePending,
+                   int ms)
+{
+    // Connected after the window's own handler: when the spy counts a reply,
+    // the window is done with it.
+    QSignalSpy replies(networkManagerOf(&w), &QNetworkAccessManager::finished);
+    if (serial == QString::fromLatin1(serial.toLatin1())) {
+        submitSerial(w, serial);
+    } else {
+        // Key clicks type Latin-1 only; other text comes as an input method
+        // commits it.
+        QLineEdit *edit = widget<QLineEdit>(w, "add_device_edit");
+        edit->clear();
+        QInputMethodEvent entry;
+        entry.setCommitString(serial);
+        QCoreApplication::sendEvent(edit, &entry);
+        click(w, "add_device_pushButton");
+    }
+    if (whilePending)
+        whilePending();
+    return replies.wait(ms);
+}
+
+QString activeDeviceText(const QStringList &fields)
+{
+    return QStringLiteral("Device ID: %1\nName: %2\nModel: %3\nLockers: %4\nLocation: %5\n"
+                          "Address: %6\nDescription: %7\nStatus: Active")
+        .arg(fields.value(0), fields.value(1), fields.value(2), fields.value(3), fields.value(4),
+             fields.value(5), fields.value(6));
+}
+
+QJsonObject deviceEntry(const QStringList &fields, int status, const QString &timerSystem)
+{
+    return QJsonObject{{QStringLiteral("dev_id"), fields.value(0)},
+                       {QStringLiteral("dev_name"), fields.value(1)},
+                       {QStringLiteral("dev_model"), fields.value(2)},
+                       {QStringLiteral("dev_lockers"), fields.value(3).toInt()},
+                       {QStringLiteral("dev_location"), fields.value(4)},
+                       {QStringLiteral("dev_address"), fields.value(5)},
+                       {QStringLiteral("dev_description"), fields.value(6)},
+                       {QStringLiteral("dev_status"), status},
+                       {QStringLiteral("dev_timer_system"), timerSystem}};
 }
 
 } // namespace testing

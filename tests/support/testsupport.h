@@ -7,6 +7,7 @@
 #include <QTemporaryDir>
 #include <QVariant>
 
+#include <functional>
 #include <memory>
 
 class QNetworkAccessManager;
@@ -90,6 +91,7 @@ private:
 } // namespace testing
 
 class QJsonArray;
+class QJsonObject;
 
 namespace testing {
 
@@ -304,6 +306,21 @@ void tried(const QString &fault);
 
 // Prints the faults noted by tried(), sorted, and how many there were.
 void reportFaultsTried();
+
+// Types the serial and presses the add button as submitSerial does, then waits
+// up to ms until the window has handled the lookup's reply. whilePending runs
+// between the press and the reply, to look at what the press alone did.
+bool submitAndWait(MainWindow &w, const QString &serial,
+                   const std::function<void()> &whilePending = {}, int ms = 10000);
+
+// The device page's text for an active device of these fields: dev_id, name,
+// model, lockers, location, address and description.
+QString activeDeviceText(const QStringList &fields);
+
+// A directory server catalogue entry of these fields (as activeDeviceText
+// takes them), status and timer text; the record a lookup's reply carries.
+QJsonObject deviceEntry(const QStringList &fields, int status,
+                        const QString &timerSystem = QStringLiteral("07:00-19:00"));
 
 } // namespace testing
 
