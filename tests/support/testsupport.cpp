@@ -671,4 +671,17 @@ void reportFaultsTried()
     qInfo().noquote() << "faults tried:" << faults.size();
 }
 
+QStringList storedLockers(const TestHome &home)
+{
+    return rows(home.mainStore(), store::lockers::SelectSql + QStringLiteral(" ORDER BY row"));
+}
+
+QStringList newLockerSet(int count)
+{
+    QStringList lines;
+    for (int id = 1; id <= count; ++id)
+        lines.append(QString::number(id) + QStringLiteral("|||0||0|||||0"));
+    return lines;
+}
+
 } // namespace testing

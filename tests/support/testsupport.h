@@ -305,6 +305,13 @@ void tried(const QString &fault);
 // Prints the faults noted by tried(), sorted, and how many there were.
 void reportFaultsTried();
 
+// The locker rows of the Main store as the store's select gives them, each as
+// "a|b|c", in row order.
+QStringList storedLockers(const TestHome &home);
+
+// The rows of lockers 1 to count as a new set holds them: blank, status 0.
+QStringList newLockerSet(int count);
+
 } // namespace testing
 
 #include <QObject>
