@@ -1,18 +1,21 @@
-// Faults in the stores and the data root: a data root that cannot be made,
-// store files that are no database or are cut short, tables with other
-// columns, a Media store that vanishes, cannot take a save or is locked, a
-// Main store locked by another program while the window writes, and store
-// files that cannot be deleted. Every case runs the real window and checks the
-// toast, that the stored data is what it was wherever an operation failed,
-// that the window still answers, and that nothing appears outside the data
-// root.
+// The stores through the real window. What only the window shows of them:
+// the media button (insert, update, a restart), the slider and the records its
+// reads fill, the toasts of a locker set rebuild. And faults in the stores and
+// the data root: a data root that cannot be made, store files that are no
+// database or are cut short, tables with other columns, a Media store that
+// vanishes, refuses a write or is locked, a Main store locked by another
+// program while the window writes, and store files that cannot be deleted.
+// Every fault case checks the toast, that the stored data is what it was
+// wherever an operation failed, that the window still answers, and that
+// nothing appears outside the data root.
 
 #include "store/connection.h"
-#include "store/media.h"
+#include "store/records.h"
 #include "support/testsupport.h"
 
 #include <QCheckBox>
 #include <QFile>
+#include <QLabel>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QPushButton>
@@ -42,6 +45,7 @@ const QString OtherSerial = u"QV16F2024005"_s;
 const QString CreateErrorToast = u"Create deviceInfo error! Reinstall app!"_s;
 const QString FirstRunToast = u"Database Created! Insert printed serial number!"_s;
 const QString NotSaved = u"Media data not saved!"_s;
+const QString Created = u"Locker db create! OK"_s;
 
 // How the Main store is made unusable: its data root cannot be made, or its
 // file is no readable database.
@@ -216,12 +220,19 @@ private:
 
 Q_DECLARE_METATYPE(Damage)
 Q_DECLARE_METATYPE(Step)
+Q_DECLARE_METATYPE(QString *)
 
 class TstFaultsStore : public WindowTest
 {
     Q_OBJECT
 
 private slots:
+    void readKeepsRecordWithoutRow_data();
+    void readKeepsRecordWithoutRow();
+    void mediaSaveInsertsThenUpdates();
+    void mediaReadSetsSliderWithoutSignal();
+    void lockerRebuild_data();
+    void lockerRebuild();
     void mainStoreUnusable_data();
     void mainStoreUnusable();
     void mediaSaveRefused_data();
@@ -238,6 +249,145 @@ private slots:
     void mainStoreGone();
     void cleanupTestCase();
 };
+
+void TstFaultsStore::readKeepsRecordWithoutRow_data()
+{
+    QTest::addColumn<QByteArray>("slot");
+    QTest::addColumn<QString>("logPrefix"); // of every line a successful read logs
+    QTest::addColumn<QString *>("field");   // of the record the slot fills
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<QString>("table");
+
+    QTest::newRow("device") << QByteArray("deviceInfoReadTable") << u"DevID:"_s
+                            << &DeviceInfoRecord.dev_id << Serial << u"device_info"_s;
+    QTest::newRow("settings") << QByteArray("deviceSettingReadTable") << u"dev_timer1on:"_s
+                              << &DeviceSettingRecord.wifi_ssid << u"Quorvin"_s
+                              << u"device_setting"_s;
+    QTest::newRow("lockers") << QByteArray("lockersReadTable") << u"locker_id:"_s
+                             << &LockerRecord.locker_mobile << u"0912000008"_s << u"lockers"_s;
+    QTest::newRow("media") << QByteArray("mediaPathReadTable") << u"path_public_enable:"_s
+                           << &MediaRecord.dev_id << Serial << u"media"_s;
+}
+
+// A read fills the record and logs it; a read that finds nothing keeps the
+// record as it was and logs nothing.
+void TstFaultsStore::readKeepsRecordWithoutRow()
+{
+    QFETCH(QByteArray, slot);
+    QFETCH(QString, logPrefix);
+    QFETCH(QString *, field);
+    QFETCH(QString, value);
+    QFETCH(QString, table);
+    QVERIFY(seedDevice(home(), Serial, 1));
+    MainWindow &w = window();
+    {
+        LogCapture log;
+        QCOMPARE(callInt(&w, slot.constData()), 1);
+        QCOMPARE(*field, value);
+        QVERIFY(!log.lines().isEmpty());
+        QCOMPARE(linesStartingWith(log, logPrefix), log.lines());
+    }
+    const QString remove = u"DELETE FROM "_s + table;
+    QVERIFY((table == u"media"_s ? seed().mediaSql(remove) : seed().mainSql(remove)).ok());
+    LogCapture log;
+    QCOMPARE(callInt(&w, slot.constData()), 0);
+    QCOMPARE(*field, value);
+    QCOMPARE(log.lines(), QStringList());
+}
+
+// The first save inserts the row, a later one updates it, and a restart shows
+// what was saved.
+void TstFaultsStore::mediaSaveInsertsThenUpdates()
+{
+    QVERIFY(seed().tables().device(Serial, 1).settings().lockers(8).ok());
+    MainWindow &w = window();
+    chooseMedia(w, {1, 1, 0, 50});
+    clearToast(w);
+    click(w, "media_device_pushButton");
+    QCOMPARE(toastLabels(&w), (QStringList{u""_s, u""_s, u""_s, u"Insert media data ok"_s}));
+    QCOMPARE(mediaRows(home()), QStringList{u"1|QV8B2024001|1|1|0|50"_s});
+    QCOMPARE(widget<QLabel>(w, "labeldevpath")->text(), Serial);
+
+    chooseMedia(w, {0, 1, 1, 0});
+    click(w, "media_device_pushButton");
+    QCOMPARE(lastToast(w), u"Update media data ok"_s);
+    QCOMPARE(mediaRows(home()), QStringList{u"1|QV8B2024001|0|1|1|0"_s});
+
+    closeWindow();
+    QCOMPARE(lastToast(window()), u"Media data read ok"_s);
+    QCOMPARE(shownMedia(window()), (QList<int>{0, 1, 1, 0}));
+    QCOMPARE(widget<QLabel>(window(), "labeldevpath")->text(), Serial);
+    QVERIFY(soundIconIs(window(), gui::SoundPicture::Muted));
+}
+
+void TstFaultsStore::mediaReadSetsSliderWithoutSignal()
+{
+    MainWindow &w = window();
+    QVERIFY(seed().media(u"'QV8B2024001', 0, 1, 1, 150"_s).ok());
+    QSignalSpy spy(slider(w), &QSlider::valueChanged);
+    QCOMPARE(slider(w)->value(), 50);
+
+    QCOMPARE(callInt(&w, "mediaPathReadTable"), 1);
+    QCOMPARE(slider(w)->value(), 99);
+    QVERIFY(soundIconIs(w, gui::SoundPicture::Loud));
+    QCOMPARE(spy.count(), 0);
+    QVERIFY(!slider(w)->signalsBlocked());
+    QCOMPARE(MediaRecord.sound_enable_level, 150);
+    // The read leaves the boxes and the label to its callers.
+    QVERIFY(boxChecked(w, "media1"));
+    QVERIFY(!boxChecked(w, "media3"));
+    QVERIFY(widget<QLabel>(w, "labeldevpath")->text().isEmpty());
+
+    // A slider that was blocked before stays blocked.
+    slider(w)->blockSignals(true);
+    QVERIFY(seed().mediaSql(u"UPDATE media SET sound_enable_level=0"_s).ok());
+    QCOMPARE(callInt(&w, "mediaPathReadTable"), 1);
+    QVERIFY(slider(w)->signalsBlocked());
+    QCOMPARE(slider(w)->value(), 0);
+    QVERIFY(soundIconIs(w, gui::SoundPicture::Muted));
+}
+
+void TstFaultsStore::lockerRebuild_data()
+{
+    QTest::addColumn<int>("before"); // lockers 1 to before, each with a mobile number
+    QTest::addColumn<int>("count");  // the device's locker count
+    QTest::addColumn<QString>("obstacle");
+    QTest::addColumn<int>("result"); // 1: the set is rebuilt, else it is as it was
+    QTest::addColumn<QStringList>("toasts");
+
+    const QString inserted = u"Lockers insert! OK"_s;
+    const QStringList fresh{u""_s, u""_s, Created, inserted};
+    const QStringList cleared{u""_s, u"All Locker cleared!"_s, Created, inserted};
+    QTest::newRow("empty table") << 0 << 8 << QString() << 1 << fresh;
+    QTest::newRow("complete set") << 8 << 8 << QString() << 1 << cleared;
+    QTest::newRow("count grew") << 8 << 16 << QString() << 1 << cleared;
+    QTest::newRow("no lockers") << 0 << 0 << QString() << 0 << fresh;
+    // Refused before anything is read, shown or written.
+    QTest::newRow("one too many") << 8 << 1025 << QString() << 0 << QStringList(4, QString());
+    // Nothing was cleared: the rebuild was taken back whole.
+    QTest::newRow("insert refused")
+        << 8 << 8
+        << u"CREATE TRIGGER refuse BEFORE INSERT ON lockers WHEN NEW.locker_id = 5 BEGIN "
+           "SELECT RAISE(ABORT, 'locker 5 refused'); END"_s
+        << 0 << QStringList{u""_s, u""_s, u""_s, Created};
+}
+
+void TstFaultsStore::lockerRebuild()
+{
+    QFETCH(int, before);
+    QFETCH(int, count);
+    QFETCH(QString, obstacle);
+    QFETCH(int, result);
+    QFETCH(QStringList, toasts);
+    QVERIFY(seed().tables().device(Serial, 1, count).settings().lockers(before).ok());
+    QVERIFY(obstacle.isEmpty() || seed().mainSql(obstacle).ok());
+    const QStringList previous = storedLockers(home());
+    clearToast(window());
+
+    QCOMPARE(callInt(&window(), "createDatabase"), result);
+    QCOMPARE(toastLabels(&window()), toasts);
+    QCOMPARE(storedLockers(home()), result == 1 ? newLockerSet(count) : previous);
+}
 
 void TstFaultsStore::mainStoreUnusable_data()
 {
@@ -340,6 +490,9 @@ void TstFaultsStore::mediaSaveRefused_data()
         << QStringList{u"DROP TABLE media"_s, u"CREATE TABLE media (z int)"_s,
                        u"INSERT INTO media VALUES (9)"_s}
         << false << notSet << QList<int>{0, 0, 0, 0};
+    QTest::newRow("Media store refuses the update")
+        << QByteArray() << QStringList{refuse.arg(u"UPDATE"_s)} << false << readOk
+        << QList<int>{1, 0, 1, 30};
     QTest::newRow("Media store locked by another connection")
         << QByteArray() << QStringList() << true << readOk << QList<int>{1, 0, 1, 30};
 }
