@@ -1,20 +1,21 @@
-// Faults in the stores and the data root: a data root that cannot be made,
-// store files that are no database or are cut short, tables with other
-// columns, a Media store that vanishes or is locked, a Main store locked by
-// another program while the window writes, and store files that cannot be
-// deleted. Every case runs the real window and checks the toast, that the
-// stored data is what it was wherever an operation failed, that the window
-// still answers, and that nothing appears outside the data root.
+// The stores through the real window. What only the window shows of them:
+// the media button (insert, update, a restart), the slider and the records its
+// reads fill, the toasts of a locker set rebuild. And faults in the stores and
+// the data root: a data root that cannot be made, store files that are no
+// database or are cut short, tables with other columns, a Media store that
+// vanishes, refuses a write or is locked, a Main store locked by another
+// program while the window writes, and store files that cannot be deleted.
+// Every fault case checks the toast, that the stored data is what it was
+// wherever an operation failed, that the window still answers, and that
+// nothing appears outside the data root.
 
 #include "store/connection.h"
-#include "store/paths.h"
+#include "store/records.h"
 #include "support/testsupport.h"
 
 #include <QCheckBox>
-#include <QElapsedTimer>
 #include <QFile>
-#include <QJsonDocument>
-#include <QJsonObject>
+#include <QLabel>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QPushButton>
@@ -27,6 +28,8 @@
 #include <QThread>
 #include <QtTest>
 
+#include <optional>
+
 using namespace Qt::StringLiterals;
 using namespace testing;
 
@@ -37,13 +40,43 @@ constexpr int ReplyWaitMs = 10000;
 // locked store fails in a fraction of a second instead of five.
 constexpr int ShortBusyMs = 300;
 
-const QString Serial = QStringLiteral("QV8B2024001");
-const QString OpenErrorToast = QStringLiteral("Main Database Open Error!");
-const QString CreateErrorToast = QStringLiteral("Create deviceInfo error! Reinstall app!");
+const QString Serial = u"QV8B2024001"_s;
+const QString OtherSerial = u"QV16F2024005"_s;
+const QString CreateErrorToast = u"Create deviceInfo error! Reinstall app!"_s;
+const QString FirstRunToast = u"Database Created! Insert printed serial number!"_s;
+const QString NotSaved = u"Media data not saved!"_s;
+const QString Created = u"Locker db create! OK"_s;
 
-QStringList table(const QString &file, const char *name)
+// How the Main store is made unusable: its data root cannot be made, or its
+// file is no readable database.
+enum class Damage { RootIsFile, HomeBelowFile, RandomBytes, Zeros, CutInHalf, PagesOverwritten };
+// The step of the operator (or of the server) that meets a locked Main store.
+enum class Step { Reply, Entry, Manual };
+
+QStringList mediaRows(const TestHome &home)
 {
-    return rows(file, QStringLiteral("SELECT * FROM %1 ORDER BY rowid").arg(QLatin1String(name)));
+    return rows(home.mediaStore(), store::media::SelectSql);
+}
+
+QSlider *slider(MainWindow &w)
+{
+    return widget<QSlider>(w, "sound_level");
+}
+
+// The media switches and the level the widgets show: public, private, local,
+// level.
+QList<int> shownMedia(MainWindow &w)
+{
+    return {boxChecked(w, "media1"), boxChecked(w, "media2"), boxChecked(w, "media3"),
+            slider(w)->value()};
+}
+
+void chooseMedia(MainWindow &w, const QList<int> &choice)
+{
+    int i = 0;
+    for (const char *box : {"media1", "media2", "media3"})
+        widget<QCheckBox>(w, box)->setChecked(choice.at(i++) != 0);
+    slider(w)->setValue(choice.at(3));
 }
 
 bool writeFile(const QString &path, const QByteArray &bytes)
@@ -62,6 +95,24 @@ QByteArray randomBytes(int size, quint32 seed)
     return bytes;
 }
 
+// The damaged bytes of a store file whose sound bytes are real.
+QByteArray damaged(Damage damage, const QByteArray &real)
+{
+    if (damage == Damage::RandomBytes)
+        return randomBytes(48 * 1024, 7);
+    if (damage == Damage::Zeros)
+        return QByteArray(32768, '\0');
+    if (damage == Damage::CutInHalf)
+        return real.left(real.size() / 2);
+    return real.left(100) + randomBytes(real.size() - 100, 11);
+}
+
+// Notes the fault of the current row, which its name describes.
+void triedRow()
+{
+    tried(QString::fromUtf8(QTest::currentDataTag()));
+}
+
 // Lookup requests the window has sent and not yet seen finish.
 int requestsInFlight(MainWindow &w)
 {
@@ -72,63 +123,42 @@ int requestsInFlight(MainWindow &w)
 void expectResponsive(MainWindow &w)
 {
     QVERIFY(!w.grab().toImage().isNull());
-    callToast(&w, QStringLiteral("still answering"), 0);
-    QCOMPARE(lastToast(w), QStringLiteral("still answering"));
+    callToast(&w, u"still answering"_s, 0);
+    QCOMPARE(lastToast(w), u"still answering"_s);
 }
 
-// Every table the Main and Media stores hold, row by row, and the files' bytes.
-struct Stored
-{
-    QByteArray mainBytes;
-    QByteArray mediaBytes;
-    QStringList main;
-    QStringList media;
-};
-
-QStringList dump(const QString &file)
+// Every table the Main and Media stores hold, row by row, and a hash of each
+// file's bytes.
+QStringList stored(const TestHome &home)
 {
     QStringList lines;
-    for (const QString &name :
-         rows(file, u"SELECT name FROM sqlite_master WHERE type='table' ORDER BY name"_s)) {
-        lines.append(u"table "_s + name);
-        lines += rows(file, u"SELECT * FROM \""_s + name + u"\" ORDER BY rowid"_s);
+    for (const QString &file : {home.mainStore(), home.mediaStore()}) {
+        lines.append(u"bytes %1"_s.arg(qHash(fileBytes(file))));
+        for (const QString &name :
+             rows(file, u"SELECT name FROM sqlite_master WHERE type='table' ORDER BY name"_s)) {
+            lines.append(u"table "_s + name);
+            lines += rows(file, u"SELECT * FROM \""_s + name + u"\" ORDER BY rowid"_s);
+        }
     }
     return lines;
 }
 
-Stored stored(const TestHome &home)
-{
-    return Stored{fileBytes(home.mainStore()), fileBytes(home.mediaStore()), dump(home.mainStore()),
-                  dump(home.mediaStore())};
-}
-
-void expectUnchanged(const Stored &before, const Stored &after)
-{
-    QCOMPARE(after.main, before.main);
-    QCOMPARE(after.media, before.media);
-    QVERIFY2(after.mainBytes == before.mainBytes, "Main store bytes changed");
-    QVERIFY2(after.mediaBytes == before.mediaBytes, "Media store bytes changed");
-}
-
-// Whatever was written lies under the data root.
-void expectNothingOutsideRoot(const QStringList &before, const TestHome &home)
+// Whatever was written lies under the data root, and the window still
+// answers.
+void expectContained(MainWindow &w, const QStringList &listing, const TestHome &home)
 {
     QCOMPARE(entriesOutside(treeListing(home.home()), u"QUORVIN/"_s),
-             entriesOutside(before, u"QUORVIN/"_s));
+             entriesOutside(listing, u"QUORVIN/"_s));
+    expectResponsive(w);
 }
 
 QByteArray activeRecord(int lockers)
 {
-    return QJsonDocument(QJsonObject{{u"dev_id"_s, Serial},
-                                     {u"dev_name"_s, u"From Server"_s},
-                                     {u"dev_model"_s, u"Fjor"_s},
-                                     {u"dev_lockers"_s, lockers},
-                                     {u"dev_location"_s, u"Hall 9"_s},
-                                     {u"dev_address"_s, u"Side St 2"_s},
-                                     {u"dev_description"_s, u"Back room"_s},
-                                     {u"dev_status"_s, 1},
-                                     {u"dev_timer_system"_s, u"07:00-19:00"_s}})
-        .toJson(QJsonDocument::Compact);
+    return u"{\"dev_id\":\"QV8B2024001\",\"dev_name\":\"From Server\",\"dev_model\":\"Fjor\","
+           "\"dev_lockers\":%1,\"dev_location\":\"Hall 9\",\"dev_address\":\"Side St 2\","
+           "\"dev_description\":\"Back room\",\"dev_status\":1,\"dev_timer_system\":\"07:00-19:00\"}"_s
+               .arg(lockers)
+               .toUtf8();
 }
 
 // Gives one of the window's connections a short busy time-out. The handle
@@ -137,90 +167,81 @@ bool shortenBusyTimeout(QLatin1String connection)
 {
     QSqlDatabase db = QSqlDatabase::database(connection, false);
     db.close();
-    db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(ShortBusyMs));
+    db.setConnectOptions(u"QSQLITE_BUSY_TIMEOUT=%1"_s.arg(ShortBusyMs));
     return db.open();
 }
 
-// Another program holding an exclusive lock on a store file.
-class StoreLock
+// Another program holding an exclusive lock on a store file, from a thread of
+// its own, until it is released or, when a time is given, until that passes.
+class StoreLock : public QThread
 {
 public:
-    explicit StoreLock(const QString &file)
-        : m_name(QStringLiteral("lock_%1").arg(QRandomGenerator::global()->generate()))
+    explicit StoreLock(const QString &file, int holdMs = -1)
+        : m_file(file), m_name(u"lock_%1"_s.arg(++s_count)), m_holdMs(holdMs)
     {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_name);
-        db.setDatabaseName(file);
-        m_locked = db.open() && QSqlQuery(db).exec(QStringLiteral("BEGIN EXCLUSIVE"));
+        start();
+        m_taken.acquire();
     }
-    ~StoreLock()
+    ~StoreLock() override
     {
-        release();
-        QSqlDatabase::removeDatabase(m_name);
+        if (m_holdMs < 0)
+            release();
+        wait();
     }
     bool isLocked() const { return m_locked; }
-    void release()
-    {
-        {
-            QSqlDatabase db = QSqlDatabase::database(m_name, false);
-            if (m_locked)
-                QSqlQuery(db).exec(QStringLiteral("ROLLBACK"));
-            db.close();
-        }
-        m_locked = false;
-    }
-
-private:
-    QString m_name;
-    bool m_locked = false;
-};
-
-// The same, held from another thread for a while and then given up, as a
-// program that writes briefly would.
-class BriefStoreLock : public QThread
-{
-public:
-    BriefStoreLock(const QString &file, int holdMs) : m_file(file), m_holdMs(holdMs) { }
-    QSemaphore locked;
-    bool wasLocked = false;
+    void release() { m_release.release(); }
 
 protected:
     void run() override
     {
-        const QString name = QStringLiteral("brief_lock");
         {
-            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+            QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_s, m_name);
             db.setDatabaseName(m_file);
-            wasLocked = db.open() && QSqlQuery(db).exec(QStringLiteral("BEGIN EXCLUSIVE"));
-            locked.release();
-            QThread::msleep(m_holdMs);
-            QSqlQuery(db).exec(QStringLiteral("ROLLBACK"));
+            m_locked = db.open() && QSqlQuery(db).exec(u"BEGIN EXCLUSIVE"_s);
+            m_taken.release();
+            m_release.tryAcquire(1, m_holdMs);
+            QSqlQuery(db).exec(u"ROLLBACK"_s);
             db.close();
         }
-        QSqlDatabase::removeDatabase(name);
+        QSqlDatabase::removeDatabase(m_name);
     }
 
 private:
+    static inline int s_count = 0;
     QString m_file;
+    QString m_name;
     int m_holdMs;
+    bool m_locked = false;
+    QSemaphore m_taken;
+    QSemaphore m_release;
 };
 
 } // namespace
 
-class TstFaultsStore : public QObject
+Q_DECLARE_METATYPE(Damage)
+Q_DECLARE_METATYPE(Step)
+Q_DECLARE_METATYPE(QString *)
+
+class TstFaultsStore : public WindowTest
 {
     Q_OBJECT
 
 private slots:
-    void dataRootUnusable_data();
-    void dataRootUnusable();
-    void unreadableMainStore_data();
-    void unreadableMainStore();
-    void unreadableMediaStore();
-    void foreignTables_data();
-    void foreignTables();
+    void readKeepsRecordWithoutRow_data();
+    void readKeepsRecordWithoutRow();
+    void mediaSaveInsertsThenUpdates();
+    void mediaReadSetsSliderWithoutSignal();
+    void lockerRebuild_data();
+    void lockerRebuild();
+    void mainStoreUnusable_data();
+    void mainStoreUnusable();
+    void mediaSaveRefused_data();
+    void mediaSaveRefused();
+    void foreignMainTables_data();
+    void foreignMainTables();
+    void foreignSettingsTable();
     void mediaStoreGone_data();
     void mediaStoreGone();
-    void mediaStoreLocked();
     void mainStoreLocked_data();
     void mainStoreLocked();
     void mainStoreLockedBriefly();
@@ -229,282 +250,405 @@ private slots:
     void cleanupTestCase();
 };
 
-void TstFaultsStore::dataRootUnusable_data()
+void TstFaultsStore::readKeepsRecordWithoutRow_data()
 {
-    QTest::addColumn<QString>("fault");
-    QTest::newRow("root is a file") << "data root is a regular file";
-    QTest::newRow("home below a file") << "home folder lies below a regular file";
+    QTest::addColumn<QByteArray>("slot");
+    QTest::addColumn<QString>("logPrefix"); // of every line a successful read logs
+    QTest::addColumn<QString *>("field");   // of the record the slot fills
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<QString>("table");
+
+    QTest::newRow("device") << QByteArray("deviceInfoReadTable") << u"DevID:"_s
+                            << &DeviceInfoRecord.dev_id << Serial << u"device_info"_s;
+    QTest::newRow("settings") << QByteArray("deviceSettingReadTable") << u"dev_timer1on:"_s
+                              << &DeviceSettingRecord.wifi_ssid << u"Quorvin"_s
+                              << u"device_setting"_s;
+    QTest::newRow("lockers") << QByteArray("lockersReadTable") << u"locker_id:"_s
+                             << &LockerRecord.locker_mobile << u"0912000008"_s << u"lockers"_s;
+    QTest::newRow("media") << QByteArray("mediaPathReadTable") << u"path_public_enable:"_s
+                           << &MediaRecord.dev_id << Serial << u"media"_s;
 }
 
-// A data root that cannot be made: the operator is told, the window keeps
-// answering, and no button writes anything anywhere.
-void TstFaultsStore::dataRootUnusable()
+// A read fills the record and logs it; a read that finds nothing keeps the
+// record as it was and logs nothing.
+void TstFaultsStore::readKeepsRecordWithoutRow()
 {
-    QFETCH(QString, fault);
-    tried(fault);
+    QFETCH(QByteArray, slot);
+    QFETCH(QString, logPrefix);
+    QFETCH(QString *, field);
+    QFETCH(QString, value);
+    QFETCH(QString, table);
+    QVERIFY(seedDevice(home(), Serial, 1));
+    MainWindow &w = window();
+    {
+        LogCapture log;
+        QCOMPARE(callInt(&w, slot.constData()), 1);
+        QCOMPARE(*field, value);
+        QVERIFY(!log.lines().isEmpty());
+        QCOMPARE(linesStartingWith(log, logPrefix), log.lines());
+    }
+    const QString remove = u"DELETE FROM "_s + table;
+    QVERIFY((table == u"media"_s ? seed().mediaSql(remove) : seed().mainSql(remove)).ok());
+    LogCapture log;
+    QCOMPARE(callInt(&w, slot.constData()), 0);
+    QCOMPARE(*field, value);
+    QCOMPARE(log.lines(), QStringList());
+}
 
+// The first save inserts the row, a later one updates it, and a restart shows
+// what was saved.
+void TstFaultsStore::mediaSaveInsertsThenUpdates()
+{
+    QVERIFY(seed().tables().device(Serial, 1).settings().lockers(8).ok());
+    MainWindow &w = window();
+    chooseMedia(w, {1, 1, 0, 50});
+    clearToast(w);
+    click(w, "media_device_pushButton");
+    QCOMPARE(toastLabels(&w), (QStringList{u""_s, u""_s, u""_s, u"Insert media data ok"_s}));
+    QCOMPARE(mediaRows(home()), QStringList{u"1|QV8B2024001|1|1|0|50"_s});
+    QCOMPARE(widget<QLabel>(w, "labeldevpath")->text(), Serial);
+
+    chooseMedia(w, {0, 1, 1, 0});
+    click(w, "media_device_pushButton");
+    QCOMPARE(lastToast(w), u"Update media data ok"_s);
+    QCOMPARE(mediaRows(home()), QStringList{u"1|QV8B2024001|0|1|1|0"_s});
+
+    closeWindow();
+    QCOMPARE(lastToast(window()), u"Media data read ok"_s);
+    QCOMPARE(shownMedia(window()), (QList<int>{0, 1, 1, 0}));
+    QCOMPARE(widget<QLabel>(window(), "labeldevpath")->text(), Serial);
+    QVERIFY(soundIconIs(window(), gui::SoundPicture::Muted));
+}
+
+void TstFaultsStore::mediaReadSetsSliderWithoutSignal()
+{
+    MainWindow &w = window();
+    QVERIFY(seed().media(u"'QV8B2024001', 0, 1, 1, 150"_s).ok());
+    QSignalSpy spy(slider(w), &QSlider::valueChanged);
+    QCOMPARE(slider(w)->value(), 50);
+
+    QCOMPARE(callInt(&w, "mediaPathReadTable"), 1);
+    QCOMPARE(slider(w)->value(), 99);
+    QVERIFY(soundIconIs(w, gui::SoundPicture::Loud));
+    QCOMPARE(spy.count(), 0);
+    QVERIFY(!slider(w)->signalsBlocked());
+    QCOMPARE(MediaRecord.sound_enable_level, 150);
+    // The read leaves the boxes and the label to its callers.
+    QVERIFY(boxChecked(w, "media1"));
+    QVERIFY(!boxChecked(w, "media3"));
+    QVERIFY(widget<QLabel>(w, "labeldevpath")->text().isEmpty());
+
+    // A slider that was blocked before stays blocked.
+    slider(w)->blockSignals(true);
+    QVERIFY(seed().mediaSql(u"UPDATE media SET sound_enable_level=0"_s).ok());
+    QCOMPARE(callInt(&w, "mediaPathReadTable"), 1);
+    QVERIFY(slider(w)->signalsBlocked());
+    QCOMPARE(slider(w)->value(), 0);
+    QVERIFY(soundIconIs(w, gui::SoundPicture::Muted));
+}
+
+void TstFaultsStore::lockerRebuild_data()
+{
+    QTest::addColumn<int>("before"); // lockers 1 to before, each with a mobile number
+    QTest::addColumn<int>("count");  // the device's locker count
+    QTest::addColumn<QString>("obstacle");
+    QTest::addColumn<int>("result"); // 1: the set is rebuilt, else it is as it was
+    QTest::addColumn<QStringList>("toasts");
+
+    const QString inserted = u"Lockers insert! OK"_s;
+    const QStringList fresh{u""_s, u""_s, Created, inserted};
+    const QStringList cleared{u""_s, u"All Locker cleared!"_s, Created, inserted};
+    QTest::newRow("empty table") << 0 << 8 << QString() << 1 << fresh;
+    QTest::newRow("complete set") << 8 << 8 << QString() << 1 << cleared;
+    QTest::newRow("count grew") << 8 << 16 << QString() << 1 << cleared;
+    QTest::newRow("no lockers") << 0 << 0 << QString() << 0 << fresh;
+    // Refused before anything is read, shown or written.
+    QTest::newRow("one too many") << 8 << 1025 << QString() << 0 << QStringList(4, QString());
+    // Nothing was cleared: the rebuild was taken back whole.
+    QTest::newRow("insert refused")
+        << 8 << 8
+        << u"CREATE TRIGGER refuse BEFORE INSERT ON lockers WHEN NEW.locker_id = 5 BEGIN "
+           "SELECT RAISE(ABORT, 'locker 5 refused'); END"_s
+        << 0 << QStringList{u""_s, u""_s, u""_s, Created};
+}
+
+void TstFaultsStore::lockerRebuild()
+{
+    QFETCH(int, before);
+    QFETCH(int, count);
+    QFETCH(QString, obstacle);
+    QFETCH(int, result);
+    QFETCH(QStringList, toasts);
+    QVERIFY(seed().tables().device(Serial, 1, count).settings().lockers(before).ok());
+    QVERIFY(obstacle.isEmpty() || seed().mainSql(obstacle).ok());
+    const QStringList previous = storedLockers(home());
+    clearToast(window());
+
+    QCOMPARE(callInt(&window(), "createDatabase"), result);
+    QCOMPARE(toastLabels(&window()), toasts);
+    QCOMPARE(storedLockers(home()), result == 1 ? newLockerSet(count) : previous);
+}
+
+void TstFaultsStore::mainStoreUnusable_data()
+{
+    QTest::addColumn<Damage>("damage");
+    QTest::addColumn<QStringList>("logged"); // the store's reasons
+    QTest::addColumn<QString>("startToast");
+    QTest::addColumn<QString>("entryToast"); // after a serial is entered
+
+    const QString openError = u"Main Database Open Error!"_s;
+    const QString unreachable = u"Main DB unreachable!"_s;
+    const QStringList noRoot{u"Main DB open error:"_s, u"Select error:"_s};
+    const QString create = u"Create device_info table error:"_s;
+    const QStringList notDatabase{create, u"file is not a database"_s};
+    const QStringList malformed{create, u"database disk image is malformed"_s};
+    QTest::newRow("data root is a regular file")
+        << Damage::RootIsFile << noRoot << openError << unreachable;
+    QTest::newRow("home folder lies below a regular file")
+        << Damage::HomeBelowFile << noRoot << openError << unreachable;
+    QTest::newRow("Main store of random bytes")
+        << Damage::RandomBytes << notDatabase << CreateErrorToast << CreateErrorToast;
+    QTest::newRow("Main store of zero bytes")
+        << Damage::Zeros << notDatabase << CreateErrorToast << CreateErrorToast;
+    QTest::newRow("Main store cut to half its size")
+        << Damage::CutInHalf << malformed << CreateErrorToast << CreateErrorToast;
+    QTest::newRow("Main store with its header kept and its pages overwritten")
+        << Damage::PagesOverwritten << malformed << CreateErrorToast << CreateErrorToast;
+}
+
+// A Main store that cannot be opened, or is no readable database: the
+// operator is told at the start, the add button refuses the serial (or stays
+// disabled), no control writes to the broken file or asks the server, and a
+// restart finds everything as it was. The media settings live in the other
+// store, which works wherever the data root does.
+void TstFaultsStore::mainStoreUnusable()
+{
+    QFETCH(Damage, damage);
+    QFETCH(QStringList, logged);
+    QFETCH(QString, startToast);
+    QFETCH(QString, entryToast);
+    triedRow();
     ScriptedHttpServer server;
     QVERIFY(server.start());
-    TestHome home;
-    const QString blocker =
-        home.home() + (fault.startsWith(u"data root"_s) ? u"/QUORVIN"_s : u"/blocker"_s);
-    QVERIFY(writeFile(blocker, "not a folder\n"));
-    if (!fault.startsWith(u"data root"_s))
-        qputenv("HOME", (blocker + u"/inner"_s).toLocal8Bit()); // TestHome puts HOME back
-    const QStringList before = treeListing(home.home());
-
-    LogCapture log;
-    MainWindow w;
-    w.show();
-    QCOMPARE(toastLabels(&w), (QStringList{u""_s, u""_s, u""_s, OpenErrorToast}));
-    QVERIFY(log.contains(u"Main DB open error:"_s));
-    QCOMPARE(page(w), u"pageAddDevice"_s);
-
-    // Every control the operator can reach, and the hidden media button. A
-    // store that cannot be asked whether it holds the device is not written.
-    submitSerial(w, Serial);
-    QCOMPARE(lastToast(w), QStringLiteral("Main DB unreachable!"));
-    QVERIFY(log.contains(u"Select error:"_s));
-    QCOMPARE(requestsInFlight(w), 0);
-    click(w, "manual_pushButton");
-    QCOMPARE(page(w), u"pageManual"_s);
-    click(w, "active_device_pushButton");
-    QCOMPARE(page(w), u"pageManual"_s);
-    QVERIFY(log.contains(u"Update error:"_s));
-    widget<QPushButton>(w, "media_device_pushButton")->click();
-    QCOMPARE(lastToast(w), QStringLiteral("Media DB unreachable!"));
-    QCoreApplication::processEvents();
-    QCOMPARE(server.requestCount(), 0);
-
-    QCOMPARE(treeListing(home.home()), before);
-    QCOMPARE(fileBytes(blocker), QByteArray("not a folder\n"));
-    expectResponsive(w);
-}
-
-void TstFaultsStore::unreadableMainStore_data()
-{
-    QTest::addColumn<QString>("fault");
-    QTest::addColumn<QString>("logged"); // the store's error text
-    QTest::newRow("random bytes") << "Main store of random bytes"
-                                  << "file is not a database";
-    QTest::newRow("zeros") << "Main store of zero bytes"
-                           << "file is not a database";
-    QTest::newRow("truncated") << "Main store cut to half its size"
-                               << "database disk image is malformed";
-    QTest::newRow("header kept") << "Main store with its header kept and its pages overwritten"
-                                 << "database disk image is malformed";
-}
-
-// A Main store that is no readable database: start-up takes the first-run
-// path, cannot create the device table and says so; the add button stays
-// disabled, no press writes to the file, and a restart finds it as it was.
-void TstFaultsStore::unreadableMainStore()
-{
-    QFETCH(QString, fault);
-    QFETCH(QString, logged);
-    tried(fault);
-
-    TestHome home;
-    QByteArray broken;
-    if (fault.contains(u"random"_s) || fault.contains(u"zero"_s)) {
-        QVERIFY(QDir().mkpath(home.root()));
-        broken = fault.contains(u"random"_s) ? randomBytes(48 * 1024, 7) : QByteArray(32768, '\0');
-    } else {
-        QVERIFY(seedDevice(home, Serial, 1));
-        const QByteArray real = fileBytes(home.mainStore());
-        QVERIFY(real.size() >= 4 * 4096);
-        broken = fault.contains(u"half"_s) ? real.left(real.size() / 2)
-                                           : real.left(100) + randomBytes(real.size() - 100, 11);
-    }
-    QVERIFY(writeFile(home.mainStore(), broken));
-    const bool hadMedia = QFile::exists(home.mediaStore());
-    const QStringList listing = treeListing(home.home());
+    const bool noRoot = damage == Damage::RootIsFile || damage == Damage::HomeBelowFile;
+    const bool fromRealStore = damage == Damage::CutInHalf || damage == Damage::PagesOverwritten;
+    QVERIFY(noRoot
+            || (fromRealStore ? seedDevice(home(), Serial, 1) : QDir().mkpath(home().root())));
+    const QString broken =
+        !noRoot ? home().mainStore()
+                : home().home() + (damage == Damage::RootIsFile ? u"/QUORVIN"_s : u"/blocker"_s);
+    const QByteArray bytes =
+        noRoot ? QByteArray("not a folder\n") : damaged(damage, fileBytes(broken));
+    QVERIFY(writeFile(broken, bytes));
+    if (damage == Damage::HomeBelowFile)
+        qputenv("HOME", (broken + u"/inner"_s).toLocal8Bit()); // the fixture puts HOME back
+    const bool hadMedia = QFile::exists(home().mediaStore());
+    const QStringList listing = treeListing(home().home());
 
     for (int run = 1; run <= 2; ++run) {
+        closeWindow();
         LogCapture log;
-        MainWindow w;
-        w.show();
-        QCOMPARE(lastToast(w), CreateErrorToast);
-        QVERIFY(log.contains(u"Create device_info table error:"_s));
-        QVERIFY2(log.contains(logged), qPrintable(log.lines().join(u'\n')));
+        MainWindow &w = window();
+        QCOMPARE(toastLabels(&w), (QStringList{u""_s, u""_s, u""_s, startToast}));
         QCOMPARE(page(w), u"pageAddDevice"_s);
-        QPushButton *add = widget<QPushButton>(w, "add_device_pushButton");
-        QVERIFY(!add->isEnabled());
-
+        QCOMPARE(widget<QPushButton>(w, "add_device_pushButton")->isEnabled(), noRoot);
         submitSerial(w, Serial);
-        QCOMPARE(lastToast(w), CreateErrorToast);
-        QCOMPARE(requestsInFlight(w), 0);
+        QCOMPARE(lastToast(w), entryToast);
         click(w, "manual_pushButton");
         click(w, "active_device_pushButton");
         QCOMPARE(page(w), u"pageManual"_s);
-        QVERIFY(log.contains(u"Update error:"_s));
-        // The media settings live in the other store, which is sound.
-        widget<QPushButton>(w, "media_device_pushButton")->click();
-        QCOMPARE(lastToast(w), run == 1 && !hadMedia ? QStringLiteral("Insert media data ok")
-                                                     : QStringLiteral("Update media data ok"));
-
-        QVERIFY2(fileBytes(home.mainStore()) == broken, "the broken Main store was written");
-        expectNothingOutsideRoot(listing, home);
-        expectResponsive(w);
+        for (const QString &reason : logged + QStringList{u"Update error:"_s})
+            QVERIFY2(log.contains(reason), qPrintable(reason));
+        widget<QPushButton>(w, "media_device_pushButton")->click(); // hidden, yet reachable
+        QCOMPARE(lastToast(w), noRoot                  ? u"Media DB unreachable!"_s
+                               : run == 1 && !hadMedia ? u"Insert media data ok"_s
+                                                       : u"Update media data ok"_s);
+        QVERIFY2(fileBytes(broken) == bytes, "the broken store was written");
+        QCoreApplication::processEvents();
+        QCOMPARE(server.requestCount(), 0);
+        expectContained(w, listing, home());
+        clearToast(w);
     }
 }
 
-// A Media store that is no database: the device page still comes up, saving
-// the media settings fails with a clear toast, and the file is left alone.
-void TstFaultsStore::unreadableMediaStore()
+void TstFaultsStore::mediaSaveRefused_data()
 {
-    tried(u"Media store of random bytes"_s);
-    TestHome home;
-    QVERIFY(seedDevice(home, Serial, 1));
-    const QByteArray broken = randomBytes(20000, 3);
-    QVERIFY(writeFile(home.mediaStore(), broken));
-    const Stored before = stored(home);
-    const QStringList listing = treeListing(home.home());
+    QTest::addColumn<QByteArray>("file");      // written as the Media store, when given
+    QTest::addColumn<QStringList>("mediaSql"); // run on the Media store
+    QTest::addColumn<bool>("locked");          // by another program during the save
+    QTest::addColumn<QString>("startToast");
+    QTest::addColumn<QList<int>>("shown"); // public, private, local, level after the save
 
-    LogCapture log;
-    MainWindow w;
-    w.show();
-    QCOMPARE(toastLabels(&w).mid(2),
-             (QStringList{u"Device is active!"_s, u"Media data not set"_s}));
-    QCOMPARE(page(w), u"pageDevice"_s);
-    widget<QCheckBox>(w, "media3")->setChecked(true);
-    widget<QPushButton>(w, "media_device_pushButton")->click();
-    QCOMPARE(lastToast(w), QStringLiteral("Media data not saved!"));
-
-    expectUnchanged(before, stored(home));
-    expectNothingOutsideRoot(listing, home);
-    expectResponsive(w);
+    const QString notSet = u"Media data not set"_s;
+    const QString readOk = u"Media data read ok"_s;
+    const QString refuse =
+        u"CREATE TRIGGER refuse BEFORE %1 ON media BEGIN SELECT RAISE(ABORT, 'no'); END"_s;
+    QTest::newRow("Media store of random bytes")
+        << randomBytes(20000, 3) << QStringList() << false << notSet << QList<int>{0, 0, 0, 0};
+    QTest::newRow("media with other columns")
+        << QByteArray()
+        << QStringList{u"DROP TABLE media"_s, u"CREATE TABLE media (z int)"_s,
+                       u"INSERT INTO media VALUES (9)"_s}
+        << false << notSet << QList<int>{0, 0, 0, 0};
+    QTest::newRow("Media store refuses the update")
+        << QByteArray() << QStringList{refuse.arg(u"UPDATE"_s)} << false << readOk
+        << QList<int>{1, 0, 1, 30};
+    QTest::newRow("Media store locked by another connection")
+        << QByteArray() << QStringList() << true << readOk << QList<int>{1, 0, 1, 30};
 }
 
-void TstFaultsStore::foreignTables_data()
+// A Media store that cannot take the save: the device page still comes up,
+// the save is reported as not done, the widgets show what the store (or the
+// record) holds instead of the refused choice, and the file is left alone. A
+// lock that is gone lets the next save through.
+void TstFaultsStore::mediaSaveRefused()
 {
-    QTest::addColumn<QString>("fault");
-    QTest::newRow("device_info, row 1") << "device_info with other columns, holding row 1";
-    QTest::newRow("device_info, empty") << "device_info with other columns, empty";
-    QTest::newRow("lockers") << "lockers with other columns";
-    QTest::newRow("lockers with row") << "lockers with a row column and no locker columns";
-    QTest::newRow("device_setting") << "device_setting with other columns";
-    QTest::newRow("media") << "media with other columns";
+    QFETCH(QByteArray, file);
+    QFETCH(QStringList, mediaSql);
+    QFETCH(bool, locked);
+    QFETCH(QString, startToast);
+    QFETCH(QList<int>, shown);
+    triedRow();
+    QVERIFY(seedDevice(home(), Serial, 1));
+    QVERIFY(file.isEmpty() || writeFile(home().mediaStore(), file));
+    for (const QString &sql : mediaSql)
+        QVERIFY(seed().mediaSql(sql).ok());
+    const QStringList before = stored(home());
+    const QStringList listing = treeListing(home().home());
+
+    MainWindow &w = window();
+    QCOMPARE(toastLabels(&w).mid(2), (QStringList{u"Device is active!"_s, startToast}));
+    QCOMPARE(page(w), u"pageDevice"_s);
+    chooseMedia(w, {0, 1, 0, 75});
+    clearToast(w);
+    {
+        std::optional<StoreLock> lock;
+        if (locked) {
+            QVERIFY(shortenBusyTimeout(store::MediaConnectionName));
+            QVERIFY(lock.emplace(home().mediaStore()).isLocked());
+        }
+        click(w, "media_device_pushButton");
+    }
+    QCOMPARE(toastLabels(&w), (QStringList{u""_s, u""_s, u""_s, NotSaved}));
+    QCOMPARE(shownMedia(w), shown);
+    QCOMPARE(stored(home()), before);
+    if (locked) {
+        chooseMedia(w, {0, 1, 0, 75});
+        click(w, "media_device_pushButton");
+        QCOMPARE(lastToast(w), u"Update media data ok"_s);
+        QCOMPARE(mediaRows(home()), QStringList{u"1|QV8B2024001|0|1|0|75"_s});
+    }
+    expectContained(w, listing, home());
+}
+
+void TstFaultsStore::foreignMainTables_data()
+{
+    QTest::addColumn<QStringList>("foreign");      // made before everything else
+    QTest::addColumn<bool>("registered");          // an inactive device without lockers is stored
+    QTest::addColumn<QStringList>("entryToasts");  // the newest toasts after the entry
+    QTest::addColumn<QString>("logged");           // the store's own reason
+    QTest::addColumn<QStringList>("manualToasts"); // all four after activating by hand
+
+    const QStringList deviceInfo{u"CREATE TABLE device_info (id int, foo text)"_s};
+    const QStringList lockersRefused{u"Locker db create! OK"_s, u"Lockers db Error!"_s};
+    QTest::newRow("device_info with other columns, holding row 1")
+        << deviceInfo + QStringList{u"INSERT INTO device_info VALUES (1, 'keep')"_s} << false
+        << QStringList{u"ID Update, Try connect server!"_s}
+        << u"Update error: \"no such column: dev_id"_s << QStringList(4, QString());
+    QTest::newRow("device_info with other columns, empty")
+        << deviceInfo << false << QStringList{u"ID Save, Try connect server!"_s}
+        << u"Insert error: \"table device_info has no column named dev_id"_s
+        << QStringList(4, QString());
+    QTest::newRow("lockers with other columns")
+        << QStringList{u"CREATE TABLE lockers (x int)"_s, u"INSERT INTO lockers VALUES (5), (6)"_s}
+        << true << QStringList{u"Try connect server!"_s} + lockersRefused
+        << u"Delete lockers error: \"no such column: row"_s
+        << QStringList{u""_s, u""_s} + lockersRefused;
+    QTest::newRow("lockers with a row column and no locker columns")
+        << QStringList{u"CREATE TABLE lockers (row INTEGER PRIMARY KEY, x int)"_s,
+                       u"INSERT INTO lockers (x) VALUES (5), (6)"_s}
+        << true << QStringList{u"Try connect server!"_s} + lockersRefused
+        << u"Insert locker error: \"table lockers has no column named locker_id"_s
+        << QStringList{u""_s, u""_s} + lockersRefused;
 }
 
 // Tables that exist with columns of their own are used as they are: each
 // statement that needs the missing columns fails through its failure path,
-// and the rows in them stay as they were.
-void TstFaultsStore::foreignTables()
+// and the rows in them stay as they were. An activation that cannot build its
+// lockers is taken back whole, from the reply as from the manual page.
+void TstFaultsStore::foreignMainTables()
 {
-    QFETCH(QString, fault);
-    tried(fault);
-
-    TestHome home;
-    const QString mainFile = home.mainStore();
-    QVERIFY(QDir().mkpath(home.root()));
-    if (fault.startsWith(u"device_info"_s)) {
-        QVERIFY(execSql(mainFile, u"CREATE TABLE device_info (id int, foo text)"_s));
-        if (fault.contains(u"row 1"_s))
-            QVERIFY(execSql(mainFile, u"INSERT INTO device_info VALUES (1, 'keep')"_s));
-    } else if (fault.startsWith(u"lockers with other"_s)) {
-        QVERIFY(execSql(mainFile, u"CREATE TABLE lockers (x int)"_s));
-        QVERIFY(execSql(mainFile, u"INSERT INTO lockers VALUES (5), (6)"_s));
-    } else if (fault.startsWith(u"lockers with a row"_s)) {
-        QVERIFY(execSql(mainFile, u"CREATE TABLE lockers (row INTEGER PRIMARY KEY, x int)"_s));
-        QVERIFY(execSql(mainFile, u"INSERT INTO lockers (x) VALUES (5), (6)"_s));
-    } else if (fault.startsWith(u"device_setting"_s)) {
-        QVERIFY(execSql(mainFile, u"CREATE TABLE device_setting (y int)"_s));
-        QVERIFY(execSql(mainFile, u"INSERT INTO device_setting VALUES (7)"_s));
-    }
-    const bool registered = fault.startsWith(u"lockers"_s) || fault.startsWith(u"media"_s);
-    if (registered) {
-        QVERIFY(seedDevice(home, Serial, fault.startsWith(u"media"_s) ? 1 : 0,
-                           !fault.startsWith(u"lockers"_s)));
-        if (fault.startsWith(u"media"_s)) {
-            QVERIFY(QFile::remove(home.mediaStore()));
-            QVERIFY(execSql(home.mediaStore(), u"CREATE TABLE media (z int)"_s));
-            QVERIFY(execSql(home.mediaStore(), u"INSERT INTO media VALUES (9)"_s));
-        }
-    }
-
+    QFETCH(QStringList, foreign);
+    QFETCH(bool, registered);
+    QFETCH(QStringList, entryToasts);
+    QFETCH(QString, logged);
+    QFETCH(QStringList, manualToasts);
+    triedRow();
+    for (const QString &sql : foreign)
+        QVERIFY(seed().mainSql(sql).ok());
+    QVERIFY(!registered || seedDevice(home(), Serial, 0, false));
     ScriptedHttpServer server;
     server.addAnswer(answer(ScriptedHttpServer::response(200, activeRecord(8))));
     QVERIFY(server.start());
-    const QStringList listing = treeListing(home.home());
+    const QStringList listing = treeListing(home().home());
     LogCapture log;
-    MainWindow w;
-    w.show();
+    MainWindow &w = window();
     QSignalSpy spy(networkManagerOf(&w), &QNetworkAccessManager::finished);
+    QCOMPARE(lastToast(w), registered ? u"Device inactive!"_s : FirstRunToast);
 
-    if (fault.startsWith(u"device_info"_s)) {
-        QCOMPARE(lastToast(w), QStringLiteral("Database Created! Insert printed serial number!"));
-        const Stored before = stored(home);
-        submitSerial(w, Serial);
-        const bool hasRow = fault.contains(u"row 1"_s);
-        QCOMPARE(lastToast(w), hasRow ? QStringLiteral("ID Update, Try connect server!")
-                                      : QStringLiteral("ID Save, Try connect server!"));
-        QVERIFY(log.contains(
-            hasRow ? u"Update error: \"no such column: dev_id"_s
-                   : u"Insert error: \"table device_info has no column named dev_id"_s));
+    const QStringList before = stored(home());
+    submitSerial(w, Serial);
+    if (registered)
+        QVERIFY(spy.wait(ReplyWaitMs));
+    else
         QCOMPARE(requestsInFlight(w), 0);
-        click(w, "manual_pushButton");
-        click(w, "active_device_pushButton");
-        QCOMPARE(page(w), u"pageManual"_s);
-        expectUnchanged(before, stored(home));
-        QCOMPARE(table(mainFile, "device_info"), hasRow ? QStringList{u"1|keep"_s} : QStringList());
-    } else if (fault.startsWith(u"lockers"_s)) {
-        QCOMPARE(lastToast(w), QStringLiteral("Device inactive!"));
-        const Stored before = stored(home);
-        submitSerial(w, Serial);
-        QVERIFY(spy.wait(ReplyWaitMs));
-        QCOMPARE(toastLabels(&w).mid(1),
-                 (QStringList{u"Try connect server!"_s, u"Locker db create! OK"_s,
-                              u"Lockers db Error!"_s}));
-        // The log carries the store's own reason.
-        if (fault.contains(u"row column"_s))
-            QVERIFY(log.contains(
-                u"Insert locker error: \"table lockers has no column named locker_id"_s));
-        else
-            QVERIFY(log.contains(u"Delete lockers error: \"no such column: row"_s));
-        QCOMPARE(page(w), u"pageAddDevice"_s);
-        // The whole activation was taken back: record, settings and lockers.
-        expectUnchanged(before, stored(home));
-        QVERIFY(!QDir(home.root()).exists(Serial));
-        // Activating by hand is taken back the same way, and says so.
-        click(w, "manual_pushButton");
-        click(w, "active_device_pushButton");
-        QCOMPARE(toastLabels(&w).mid(2),
-                 (QStringList{u"Locker db create! OK"_s, u"Lockers db Error!"_s}));
-        QCOMPARE(page(w), u"pageManual"_s);
-        expectUnchanged(before, stored(home));
-        QVERIFY(!QDir(home.root()).exists(Serial));
-    } else if (fault.startsWith(u"device_setting"_s)) {
-        QCOMPARE(lastToast(w), QStringLiteral("Database Created! Insert printed serial number!"));
-        submitSerial(w, Serial);
-        QVERIFY(log.contains(u"Insert error: \"table device_setting has no column named id"_s));
-        QVERIFY(spy.wait(ReplyWaitMs));
-        QVERIFY(log.contains(u"Update device_setting error: \"no such column: dev_timer_system"_s));
-        // The settings are not the device: the activation goes on without them.
-        QCOMPARE(lastToast(w), QStringLiteral("Everything is OK"));
-        QCOMPARE(page(w), u"pageDevice"_s);
-        QCOMPARE(table(mainFile, "device_setting"), QStringList{u"7"_s});
-        QCOMPARE(rows(mainFile, u"SELECT COUNT(*), COUNT(DISTINCT locker_id) FROM lockers"_s),
-                 QStringList{u"8|8"_s});
-    } else {
-        QCOMPARE(toastLabels(&w).mid(2),
-                 (QStringList{u"Device is active!"_s, u"Media data not set"_s}));
-        const Stored before = stored(home);
-        widget<QCheckBox>(w, "media3")->setChecked(false);
-        widget<QPushButton>(w, "media_device_pushButton")->click();
-        QCOMPARE(lastToast(w), QStringLiteral("Media data not saved!"));
-        expectUnchanged(before, stored(home));
-        QCOMPARE(table(home.mediaStore(), "media"), QStringList{u"9"_s});
-    }
-    expectNothingOutsideRoot(listing, home);
-    expectResponsive(w);
+    QCOMPARE(toastLabels(&w).mid(4 - entryToasts.size()), entryToasts);
+    QVERIFY2(log.contains(logged), qPrintable(log.lines().join(u'\n')));
+    QCOMPARE(page(w), u"pageAddDevice"_s);
+    clearToast(w);
+    click(w, "manual_pushButton");
+    click(w, "active_device_pushButton");
+    QCOMPARE(toastLabels(&w), manualToasts);
+    QCOMPARE(page(w), u"pageManual"_s);
+    QCOMPARE(stored(home()), before);
+    QVERIFY(!QDir(home().root()).exists(Serial));
+    expectContained(w, listing, home());
+}
+
+// A settings table with other columns is not the device: the activation goes
+// on without the settings, which stay as they were.
+void TstFaultsStore::foreignSettingsTable()
+{
+    tried(u"device_setting with other columns"_s);
+    QVERIFY(seed()
+                .mainSql(u"CREATE TABLE device_setting (y int)"_s)
+                .mainSql(u"INSERT INTO device_setting VALUES (7)"_s)
+                .ok());
+    ScriptedHttpServer server;
+    server.addAnswer(answer(ScriptedHttpServer::response(200, activeRecord(8))));
+    QVERIFY(server.start());
+    const QStringList listing = treeListing(home().home());
+    LogCapture log;
+    MainWindow &w = window();
+    QSignalSpy spy(networkManagerOf(&w), &QNetworkAccessManager::finished);
+    QCOMPARE(lastToast(w), FirstRunToast);
+
+    submitSerial(w, Serial);
+    QVERIFY(log.contains(u"Insert error: \"table device_setting has no column named id"_s));
+    QVERIFY(spy.wait(ReplyWaitMs));
+    QVERIFY(log.contains(u"Update device_setting error: \"no such column: dev_timer_system"_s));
+    QCOMPARE(lastToast(w), u"Everything is OK"_s);
+    QCOMPARE(page(w), u"pageDevice"_s);
+    QCOMPARE(rows(home().mainStore(), u"SELECT * FROM device_setting"_s), QStringList{u"7"_s});
+    QCOMPARE(storedLockers(home()), newLockerSet(8));
+    expectContained(w, listing, home());
 }
 
 void TstFaultsStore::mediaStoreGone_data()
 {
-    QTest::addColumn<QString>("fault");
-    QTest::newRow("deleted") << "Media store deleted while the window runs";
-    QTest::newRow("root replaced") << "data root replaced by a file while the window runs";
+    QTest::addColumn<bool>("rootReplaced"); // else only the Media store is deleted
+    QTest::newRow("Media store deleted while the window runs") << false;
+    QTest::newRow("data root replaced by a file while the window runs") << true;
 }
 
 // The Media store disappears under the running window. Saving the media
@@ -512,187 +656,115 @@ void TstFaultsStore::mediaStoreGone_data()
 // cannot be reached; it never reports a save that did not reach the disk.
 void TstFaultsStore::mediaStoreGone()
 {
-    QFETCH(QString, fault);
-    tried(fault);
-
-    TestHome home;
-    QVERIFY(seedDevice(home, Serial, 1));
-    LogCapture log;
-    MainWindow w;
-    w.show();
-    QCOMPARE(lastToast(w), QStringLiteral("Media data read ok"));
-    QCOMPARE(page(w), u"pageDevice"_s);
-    widget<QCheckBox>(w, "media2")->setChecked(true);
-    widget<QSlider>(w, "sound_level")->setValue(20);
-
-    const bool deleted = fault.startsWith(u"Media store deleted"_s);
-    const QString moved = home.home() + u"/QUORVIN.moved"_s;
-    if (deleted) {
-        QVERIFY(QFile::remove(home.mediaStore()));
+    QFETCH(bool, rootReplaced);
+    triedRow();
+    QVERIFY(seedDevice(home(), Serial, 1));
+    MainWindow &w = window();
+    QCOMPARE(lastToast(w), u"Media data read ok"_s);
+    chooseMedia(w, {1, 1, 1, 20});
+    const QString moved = home().home() + u"/QUORVIN.moved"_s;
+    if (rootReplaced) {
+        QVERIFY(QDir().rename(home().root(), moved));
+        QVERIFY(writeFile(home().root().chopped(1), "not a folder\n"));
     } else {
-        QVERIFY(QDir().rename(home.root(), moved));
-        QVERIFY(writeFile(home.home() + u"/QUORVIN"_s, "not a folder\n"));
+        QVERIFY(QFile::remove(home().mediaStore()));
     }
-    const QStringList listing = treeListing(home.home());
-    const QByteArray movedMain = fileBytes(moved + u"/Zelvatto.sql"_s);
-    const QByteArray movedMedia = fileBytes(moved + u"/Media.sql"_s);
+    const QStringList listing = treeListing(home().home());
+    const QByteArray movedBytes =
+        fileBytes(moved + u"/Zelvatto.sql"_s) + fileBytes(moved + u"/Media.sql"_s);
 
-    widget<QPushButton>(w, "media_device_pushButton")->click();
-    if (deleted) {
-        QCOMPARE(lastToast(w), QStringLiteral("Insert media data ok"));
-        QCOMPARE(table(home.mediaStore(), "media"),
-                 QStringList{u"1|1|"_s + Serial + u"|1|1|1|20"_s});
-        expectNothingOutsideRoot(listing, home);
+    click(w, "media_device_pushButton");
+    if (rootReplaced) {
+        QCOMPARE(lastToast(w), u"Media DB unreachable!"_s);
+        QVERIFY(fileBytes(moved + u"/Zelvatto.sql"_s) + fileBytes(moved + u"/Media.sql"_s)
+                == movedBytes);
+        QCOMPARE(fileBytes(home().root().chopped(1)), QByteArray("not a folder\n"));
     } else {
-        QCOMPARE(lastToast(w), QStringLiteral("Media DB unreachable!"));
-        QCOMPARE(treeListing(home.home()), listing);
-        QVERIFY(fileBytes(moved + u"/Zelvatto.sql"_s) == movedMain);
-        QVERIFY(fileBytes(moved + u"/Media.sql"_s) == movedMedia);
-        QCOMPARE(fileBytes(home.home() + u"/QUORVIN"_s), QByteArray("not a folder\n"));
+        QCOMPARE(lastToast(w), u"Insert media data ok"_s);
+        QCOMPARE(mediaRows(home()), QStringList{u"1|QV8B2024001|1|1|1|20"_s});
     }
-    expectResponsive(w);
-}
-
-// Another program holds the Media store locked while the operator saves: the
-// save is reported as not done, the stored row is what it was, the boxes show
-// it again, and a press after the lock is gone saves.
-void TstFaultsStore::mediaStoreLocked()
-{
-    tried(u"Media store locked by another connection"_s);
-    TestHome home;
-    QVERIFY(seedDevice(home, Serial, 1));
-    LogCapture log;
-    MainWindow w;
-    w.show();
-    QCOMPARE(lastToast(w), QStringLiteral("Media data read ok"));
-    QVERIFY(shortenBusyTimeout(store::MediaConnectionName));
-    const Stored before = stored(home);
-    const QStringList listing = treeListing(home.home());
-
-    QCheckBox *publicPath = widget<QCheckBox>(w, "media1");
-    QSlider *level = widget<QSlider>(w, "sound_level");
-    QVERIFY(publicPath->isChecked());
-    QCOMPARE(level->value(), 30);
-    {
-        StoreLock lock(home.mediaStore());
-        QVERIFY(lock.isLocked());
-        publicPath->setChecked(false);
-        level->setValue(75);
-        QElapsedTimer timer;
-        timer.start();
-        widget<QPushButton>(w, "media_device_pushButton")->click();
-        qInfo() << "media save against a locked store took" << timer.elapsed() << "ms";
-        QCOMPARE(lastToast(w), QStringLiteral("Media data not saved!"));
-        // The widgets show the stored settings again, not the refused ones.
-        QVERIFY(publicPath->isChecked());
-        QCOMPARE(level->value(), 30);
-    }
-    expectUnchanged(before, stored(home));
-    QCOMPARE(table(home.mediaStore(), "media"), QStringList{u"1|1|"_s + Serial + u"|1|0|1|30"_s});
-
-    publicPath->setChecked(false);
-    widget<QPushButton>(w, "media_device_pushButton")->click();
-    QCOMPARE(lastToast(w), QStringLiteral("Update media data ok"));
-    QCOMPARE(table(home.mediaStore(), "media"), QStringList{u"1|1|"_s + Serial + u"|0|0|1|30"_s});
-    expectNothingOutsideRoot(listing, home);
-    expectResponsive(w);
+    expectContained(w, listing, home());
 }
 
 void TstFaultsStore::mainStoreLocked_data()
 {
-    QTest::addColumn<QString>("fault");
-    QTest::newRow("reply") << "Main store locked while a registration reply arrives";
-    QTest::newRow("entry") << "Main store locked while a new serial is entered";
-    QTest::newRow("manual") << "Main store locked during manual activation";
+    QTest::addColumn<Step>("step");
+    QTest::addColumn<QString>("logged");
+    QTest::addColumn<QString>("lockedToast");
+    QTest::addColumn<QString>("device"); // once the lock is gone: id|model|lockers|status
+
+    QTest::newRow("Main store locked while a registration reply arrives")
+        << Step::Reply << u"Update error: \"database is locked"_s << u"Try connect server!"_s
+        << u"QV8B2024001|Fjor|16|1"_s;
+    QTest::newRow("Main store locked while a new serial is entered")
+        << Step::Entry << u"Select error: \"database is locked"_s << u"Main DB unreachable!"_s
+        << u"QV16F2024005|Fjor|16|1"_s;
+    QTest::newRow("Main store locked during manual activation")
+        << Step::Manual << u"Update error: \"database is locked"_s << u"Device inactive!"_s
+        << u"QV8B2024001|Dorne|8|1"_s;
 }
 
 // Another program holds the Main store locked while the window writes to it:
-// nothing is half-written, and once the lock is gone the same operation
-// succeeds.
+// nothing is half-written, the page stays, and once the lock is gone the same
+// step succeeds.
 void TstFaultsStore::mainStoreLocked()
 {
-    QFETCH(QString, fault);
-    tried(fault);
-
+    QFETCH(Step, step);
+    QFETCH(QString, logged);
+    QFETCH(QString, lockedToast);
+    QFETCH(QString, device);
+    triedRow();
     // The reply case holds its first answer until the store is locked; every
-    // case gets a plain answer for the press after the lock is gone.
+    // case gets a plain answer for the step after the lock is gone.
     ScriptedHttpServer server;
-    if (fault.contains(u"reply"_s))
+    if (step == Step::Reply)
         server.addAnswer(answer(ScriptedHttpServer::response(200, activeRecord(16)), true));
     server.addAnswer(answer(ScriptedHttpServer::response(200, activeRecord(16))));
     QVERIFY(server.start());
-    TestHome home;
-    QVERIFY(seedDevice(home, Serial, 0));
+    QVERIFY(seedDevice(home(), Serial, 0));
     LogCapture log;
-    MainWindow w;
-    w.show();
-    QCOMPARE(lastToast(w), QStringLiteral("Device inactive!"));
+    MainWindow &w = window();
     QVERIFY(shortenBusyTimeout(store::MainConnectionName));
     QSignalSpy spy(networkManagerOf(&w), &QNetworkAccessManager::finished);
-    const QStringList listing = treeListing(home.home());
-
-    if (fault.contains(u"reply"_s)) {
-        submitSerial(w, Serial);
-        QTRY_COMPARE_WITH_TIMEOUT(server.requestCount(), 1, ReplyWaitMs);
-        const Stored before = stored(home);
-        {
-            StoreLock lock(home.mainStore());
-            QVERIFY(lock.isLocked());
-            QVERIFY(server.release(0));
-            QVERIFY(spy.wait(ReplyWaitMs));
-            QVERIFY(log.contains(u"Update error: \"database is locked"_s));
-            QCOMPARE(lastToast(w), QStringLiteral("Try connect server!"));
-            QCOMPARE(page(w), u"pageAddDevice"_s);
-        }
-        expectUnchanged(before, stored(home));
-    } else if (fault.contains(u"serial"_s)) {
-        const Stored before = stored(home);
-        {
-            StoreLock lock(home.mainStore());
-            QVERIFY(lock.isLocked());
-            submitSerial(w, u"QV16F2024005"_s);
-            QVERIFY(log.contains(u"Select error: \"database is locked"_s));
-            QCOMPARE(lastToast(w), QStringLiteral("Main DB unreachable!"));
-            QCOMPARE(requestsInFlight(w), 0);
-        }
-        expectUnchanged(before, stored(home));
-        QCOMPARE(server.requestCount(), 0);
-    } else {
-        const Stored before = stored(home);
-        click(w, "manual_pushButton");
-        {
-            StoreLock lock(home.mainStore());
-            QVERIFY(lock.isLocked());
+    const QStringList listing = treeListing(home().home());
+    const bool manual = step == Step::Manual;
+    const auto takeStep = [&] {
+        if (manual)
             click(w, "active_device_pushButton");
-            QVERIFY(log.contains(u"Update error: \"database is locked"_s));
-            QCOMPARE(page(w), u"pageManual"_s);
-        }
-        expectUnchanged(before, stored(home));
-        click(w, "active_device_pushButton");
-        QCOMPARE(page(w), u"pageDevice"_s);
-        QCOMPARE(lastToast(w), QStringLiteral("Lockers insert! OK"));
-        QCOMPARE(
-            rows(home.mainStore(), u"SELECT dev_model, dev_lockers, dev_status FROM device_info"_s),
-            QStringList{u"Dorne|8|1"_s});
-        expectNothingOutsideRoot(listing, home);
-        expectResponsive(w);
-        return;
+        else
+            submitSerial(w, step == Step::Entry ? OtherSerial : Serial);
+    };
+    if (step == Step::Reply) {
+        takeStep();
+        QTRY_COMPARE_WITH_TIMEOUT(server.requestCount(), 1, ReplyWaitMs);
     }
+    if (manual)
+        click(w, "manual_pushButton");
+    const QStringList before = stored(home());
+    {
+        StoreLock lock(home().mainStore());
+        QVERIFY(lock.isLocked());
+        if (step == Step::Reply)
+            QVERIFY(server.release(0) && spy.wait(ReplyWaitMs));
+        else
+            takeStep();
+        QVERIFY(log.contains(logged));
+        QCOMPARE(lastToast(w), lockedToast);
+        QCOMPARE(page(w), manual ? u"pageManual"_s : u"pageAddDevice"_s);
+        QCOMPARE(server.requestCount(), step == Step::Reply ? 1 : 0);
+    }
+    QCOMPARE(stored(home()), before);
 
-    // Without the lock the same press goes through.
-    const QString serial = fault.contains(u"reply"_s) ? Serial : QStringLiteral("QV16F2024005");
-    const int replies = spy.count();
-    submitSerial(w, serial);
-    QVERIFY(spy.wait(ReplyWaitMs));
-    QCOMPARE(spy.count(), replies + 1);
-    QCOMPARE(lastToast(w), QStringLiteral("Everything is OK"));
-    QCOMPARE(rows(home.mainStore(),
-                  u"SELECT dev_id, dev_name, dev_lockers, dev_status FROM device_info"_s),
-             QStringList{serial + u"|From Server|16|1"_s});
-    QCOMPARE(rows(home.mainStore(), u"SELECT COUNT(*), COUNT(DISTINCT locker_id) FROM lockers"_s),
-             QStringList{u"16|16"_s});
-    expectNothingOutsideRoot(listing, home);
-    expectResponsive(w);
+    // Without the lock the same step goes through.
+    takeStep();
+    QVERIFY(manual || spy.wait(ReplyWaitMs));
+    QCOMPARE(lastToast(w), manual ? u"Lockers insert! OK"_s : u"Everything is OK"_s);
+    QCOMPARE(page(w), u"pageDevice"_s);
+    QCOMPARE(rows(home().mainStore(),
+                  u"SELECT dev_id, dev_model, dev_lockers, dev_status FROM device_info"_s),
+             QStringList{device});
+    QCOMPARE(storedLockers(home()), newLockerSet(device.section(u'|', 2, 2).toInt()));
+    expectContained(w, listing, home());
 }
 
 // A lock that another program holds only briefly, so that one statement of a
@@ -701,30 +773,24 @@ void TstFaultsStore::mainStoreLocked()
 void TstFaultsStore::mainStoreLockedBriefly()
 {
     tried(u"Main store locked briefly while a new serial is entered"_s);
-    TestHome home;
-    QVERIFY(seedDevice(home, Serial, 0));
+    QVERIFY(seedDevice(home(), Serial, 0));
     ScriptedHttpServer server;
     QVERIFY(server.start());
-    LogCapture log;
-    MainWindow w;
-    w.show();
+    MainWindow &w = window();
     QVERIFY(shortenBusyTimeout(store::MainConnectionName));
-    const QStringList listing = treeListing(home.home());
+    const QStringList listing = treeListing(home().home());
 
-    // Held past the first statement's busy wait, released within the second's.
-    BriefStoreLock lock(home.mainStore(), ShortBusyMs * 3 / 2);
-    lock.start();
-    lock.locked.acquire();
-    QVERIFY(lock.wasLocked);
-    submitSerial(w, u"QV16F2024005"_s);
-    QVERIFY(lock.wait(5000));
-
-    QCOMPARE(rows(home.mainStore(), u"SELECT COUNT(*) FROM device_info WHERE id=1"_s),
+    {
+        // Held past the first statement's busy wait, released within the second's.
+        StoreLock lock(home().mainStore(), ShortBusyMs * 3 / 2);
+        QVERIFY(lock.isLocked());
+        submitSerial(w, OtherSerial);
+    }
+    QCOMPARE(rows(home().mainStore(), u"SELECT COUNT(*) FROM device_info WHERE id=1"_s),
              QStringList{u"1"_s});
-    QCOMPARE(rows(home.mainStore(), u"SELECT COUNT(*) FROM device_setting WHERE id=1"_s),
+    QCOMPARE(rows(home().mainStore(), u"SELECT COUNT(*) FROM device_setting WHERE id=1"_s),
              QStringList{u"1"_s});
-    expectNothingOutsideRoot(listing, home);
-    expectResponsive(w);
+    expectContained(w, listing, home());
 }
 
 // Deleting all data while one store file cannot be removed: the operator is
@@ -732,32 +798,28 @@ void TstFaultsStore::mainStoreLockedBriefly()
 void TstFaultsStore::deleteBlocked()
 {
     tried(u"Media store path is a folder, so the file cannot be removed"_s);
-    TestHome home;
-    QVERIFY(seedDevice(home, Serial, 1));
-    QVERIFY(QFile::remove(home.mediaStore()));
-    QVERIFY(QDir().mkpath(home.mediaStore()));
-    QVERIFY(writeFile(home.mediaStore() + u"/inside.txt"_s, "kept\n"));
-    const QStringList listing = treeListing(home.home());
+    QVERIFY(seedDevice(home(), Serial, 1));
+    QVERIFY(QFile::remove(home().mediaStore()));
+    QVERIFY(QDir().mkpath(home().mediaStore()));
+    QVERIFY(writeFile(home().mediaStore() + u"/inside.txt"_s, "kept\n"));
+    const QStringList listing = treeListing(home().home());
 
     LogCapture log;
-    MainWindow w;
-    w.show();
+    MainWindow &w = window();
     QVERIFY(log.contains(u"Media DB open error:"_s));
     QCOMPARE(toastLabels(&w).mid(2),
              (QStringList{u"Device is active!"_s, u"Media data not set"_s}));
     QCOMPARE(page(w), u"pageDevice"_s);
-    widget<QPushButton>(w, "media_device_pushButton")->click();
-    QCOMPARE(lastToast(w), QStringLiteral("Media DB unreachable!"));
+    click(w, "media_device_pushButton");
+    QCOMPARE(lastToast(w), u"Media DB unreachable!"_s);
 
     click(w, "delete_device_pushButton");
     click(w, "delete_device_pushButton_again");
-    QCOMPARE(lastToast(w),
-             QStringLiteral("Data could not be deleted! Close other programs and try again"));
+    QCOMPARE(lastToast(w), u"Data could not be deleted! Close other programs and try again"_s);
     QCOMPARE(page(w), u"pageAny"_s);
-    QVERIFY(!QFile::exists(home.mainStore()));
-    QCOMPARE(fileBytes(home.mediaStore() + u"/inside.txt"_s), QByteArray("kept\n"));
-    expectNothingOutsideRoot(listing, home);
-    expectResponsive(w);
+    QVERIFY(!QFile::exists(home().mainStore()));
+    QCOMPARE(fileBytes(home().mediaStore() + u"/inside.txt"_s), QByteArray("kept\n"));
+    expectContained(w, listing, home());
 }
 
 // The Main store file is removed under the running window: the store refuses
@@ -769,21 +831,19 @@ void TstFaultsStore::mainStoreGone()
     ScriptedHttpServer server;
     server.addAnswer(answer(ScriptedHttpServer::response(200, activeRecord(16))));
     QVERIFY(server.start());
-    TestHome home;
-    QVERIFY(seedDevice(home, Serial, 0));
+    QVERIFY(seedDevice(home(), Serial, 0));
     LogCapture log;
-    MainWindow w;
-    w.show();
+    MainWindow &w = window();
     QSignalSpy spy(networkManagerOf(&w), &QNetworkAccessManager::finished);
-    QVERIFY(QFile::remove(home.mainStore()));
-    const QStringList listing = treeListing(home.home());
+    QVERIFY(QFile::remove(home().mainStore()));
+    const QStringList listing = treeListing(home().home());
 
     submitSerial(w, Serial);
     QVERIFY(spy.wait(ReplyWaitMs));
     QVERIFY(log.contains(u"Update error: \"attempt to write a readonly database"_s));
-    QCOMPARE(lastToast(w), QStringLiteral("Try connect server!"));
+    QCOMPARE(lastToast(w), u"Try connect server!"_s);
     QCOMPARE(page(w), u"pageAddDevice"_s);
-    QCOMPARE(treeListing(home.home()), listing);
+    QCOMPARE(treeListing(home().home()), listing);
     expectResponsive(w);
 }
 

@@ -1,638 +1,488 @@
-// Store operations of the window, run through its slots on real store files
-// and checked against what the files hold afterwards.
+// The store layer on its own: the table functions, statements and units of
+// store/ on a real SQLite file in a temporary home, through a connection of
+// the test's own and without a window. What reached the file is read back
+// through yet another connection.
 
 #include "support/testsupport.h"
 
 #include "store/records.h"
+#include "store/transaction.h"
 
-#include <QCheckBox>
-#include <QLabel>
-#include <QSignalSpy>
-#include <QSlider>
+#include <QSqlQuery>
 #include <QtTest>
 
-#include <memory>
+#include <functional>
+#include <optional>
 
 using namespace Qt::StringLiterals;
 using namespace testing;
 
 namespace {
 
-const QString Serial = QStringLiteral("QV8B2024001");
+const QString Serial = u"QV8B2024001"_s;
+const QString ConnectionName = u"tst_store"_s;
+const store::Transaction::Labels Labels{"Begin error:", "Commit error:"};
 
-// deviceInfoUpdateTable with fixed texts, the given locker count and status 1.
-bool updateDevice(MainWindow &w, int lockers)
+using Write = std::function<store::Result(const QSqlDatabase &)>;
+enum class UnitEnd { Commit, Rollback, Scope };
+
+// The log line of a failed write: its label, then the store's own text.
+QString failureLine(const QString &label, const QString &error)
 {
-    bool result = false;
-    if (!QMetaObject::invokeMethod(
-            &w, "deviceInfoUpdateTable", Qt::DirectConnection, Q_RETURN_ARG(bool, result),
-            Q_ARG(QString, QStringLiteral("Brisa")), Q_ARG(QString, QStringLiteral("QV8")),
-            Q_ARG(int, lockers), Q_ARG(QString, QStringLiteral("Hall \"A\"")),
-            Q_ARG(QString, QStringLiteral("Main street 12")),
-            Q_ARG(QString, QStringLiteral("Near the gate")), Q_ARG(int, 1)))
-        qFatal("cannot invoke deviceInfoUpdateTable");
-    return result;
+    return label + u" \""_s + error + u'"';
 }
 
-// Stores the locker count (and status 1) in the device row and loads it.
-bool setLockerCount(MainWindow &w, int count)
+void end(store::Transaction &unit, UnitEnd how)
 {
-    return updateDevice(w, count) && callInt(&w, "deviceInfoReadTable") == 1
-           && DeviceInfoRecord.dev_lockers == count;
+    if (how == UnitEnd::Commit)
+        QVERIFY(unit.commit());
+    else if (how == UnitEnd::Rollback)
+        unit.rollback();
 }
 
-QList<QVariantList> lockerRows(const TestHome &home)
+// Another program in the middle of reading the store: until it is done, no
+// writer can commit.
+struct Reader
 {
-    return queryRows(home.mainStore(),
-                     QStringLiteral("SELECT locker_id, locker_mobile, locker_password, "
-                                    "locker_icon, locker_nfc, locker_finger, locker_timestart, "
-                                    "locker_timechange, locker_startmode, locker_endmode, "
-                                    "locker_status FROM lockers ORDER BY row"));
-}
-
-QList<QVariantList> blankLockers(int count)
-{
-    QList<QVariantList> rows;
-    for (int i = 1; i <= count; ++i)
-        rows.append({i, u""_s, u""_s, 0, u""_s, 0, u""_s, u""_s, u""_s, u""_s, 0});
-    return rows;
-}
-
-QList<QVariantList> mediaRows(const TestHome &home)
-{
-    return queryRows(
-        home.mediaStore(),
-        QStringLiteral("SELECT id, dev_id, path_public_enable, path_private_enable, "
-                       "path_local_enable, sound_enable_level FROM media ORDER BY row"));
-}
-
-void pressMediaSave(MainWindow &w)
-{
-    click(w, "media_device_pushButton");
-}
-
-QSlider *slider(MainWindow &w)
-{
-    return widget<QSlider>(w, "sound_level");
-}
+    explicit Reader(const QString &file) : db(QSqlDatabase::addDatabase(u"QSQLITE"_s, u"reader"_s))
+    {
+        db.setDatabaseName(file);
+        QSqlQuery query(db);
+        reading = db.open() && query.exec(u"BEGIN"_s)
+                  && query.exec(u"SELECT * FROM sqlite_master"_s) && query.next();
+    }
+    ~Reader()
+    {
+        db.close();
+        db = QSqlDatabase();
+        QSqlDatabase::removeDatabase(u"reader"_s);
+    }
+    QSqlDatabase db;
+    bool reading = false;
+};
 
 } // namespace
+
+Q_DECLARE_METATYPE(Write)
+Q_DECLARE_METATYPE(UnitEnd)
 
 class tst_Store : public QObject
 {
     Q_OBJECT
 
 private slots:
+    void init();
+    void cleanup();
     void deviceInfoRead_data();
     void deviceInfoRead();
-    void deviceInfoUpdatesThenRead();
-    void deviceInfoWriteFailuresAreLogged();
-    void deviceSettingDefaultsWithMaskedPassword();
-    void deviceSettingReadFallbacks();
-    void lockersRebuild_data();
-    void lockersRebuild();
-    void lockersReadCheck_data();
-    void lockersReadCheck();
-    void lockerCountLimits_data();
-    void lockerCountLimits();
-    void lockerWriteFailureKeepsPreviousSet_data();
-    void lockerWriteFailureKeepsPreviousSet();
-    void lockersDeleteTable();
-    void mediaInsertThenUpdate();
-    void mediaInsertBesideOtherRow();
-    void mediaReadSetsSliderWithoutSignal();
-    void mediaSaveFailure_data();
-    void mediaSaveFailure();
-    void mediaSurvivesRestart();
+    void deviceInfoWrites();
+    void writeFailuresCarryStoreText_data();
+    void writeFailuresCarryStoreText();
+    void statementBindsTexts();
+    void deviceSettings();
+    void lockerSetCheck_data();
+    void lockerSetCheck();
+    void lockerSetReplace_data();
+    void lockerSetReplace();
+    void lockerSetReplaceFailure_data();
+    void lockerSetReplaceFailure();
+    void media();
+    void transactionNesting_data();
+    void transactionNesting();
+
+private:
+    StoreSeed seed() const { return StoreSeed(*m_home); }
+    QStringList stored(const QString &select) const { return rows(m_home->mainStore(), select); }
+    bool exec(const QString &sql) { return QSqlQuery(m_db).exec(sql); }
+
+    std::unique_ptr<TestHome> m_home;
+    QSqlDatabase m_db;
 };
+
+// Every table lives in one file here; the store functions do not care which.
+void tst_Store::init()
+{
+    m_home = std::make_unique<TestHome>();
+    QVERIFY(QDir().mkpath(m_home->root()));
+    m_db = QSqlDatabase::addDatabase(u"QSQLITE"_s, ConnectionName);
+    m_db.setDatabaseName(m_home->mainStore());
+    m_db.setConnectOptions(u"QSQLITE_BUSY_TIMEOUT=100"_s);
+    QVERIFY(m_db.open());
+    for (const auto &create :
+         {store::deviceInfo::create, store::deviceSetting::create, store::lockers::create,
+          store::process::create, store::media::create})
+        QVERIFY(create(m_db).done);
+}
+
+void tst_Store::cleanup()
+{
+    m_db.close();
+    m_db = QSqlDatabase();
+    QSqlDatabase::removeDatabase(ConnectionName);
+    m_home.reset();
+}
 
 void tst_Store::deviceInfoRead_data()
 {
     QTest::addColumn<QStringList>("rows"); // (id, dev_id, dev_name, dev_lockers, dev_status)
-    QTest::addColumn<int>("result");
-    QTest::addColumn<QString>("logLine");
+    QTest::addColumn<QString>("logLine");  // empty: no row is found
 
     const QString line = QStringLiteral(
         "DevID: \"%1\" | Name: \"%2\" | Model: \"QV8\" | Lockers: %3 | Location: \" Hall \" | "
         "Address: \"Main street 12\" | Description: \"Near the gate\" | Status: %4");
-    QTest::newRow("blank ID") << QStringList{u"1, '   ', 'Brisa', 8, 1"_s} << 1
+    QTest::newRow("blank ID") << QStringList{u"1, '   ', 'Brisa', 8, 1"_s}
                               << line.arg(u"UNKNOWNID"_s, u"Brisa"_s, u"8"_s, u"1"_s);
-    QTest::newRow("empty ID") << QStringList{u"1, '', 'Brisa', 8, 1"_s} << 1
+    QTest::newRow("empty ID") << QStringList{u"1, '', 'Brisa', 8, 1"_s}
                               << line.arg(u"UNKNOWNID"_s, u"Brisa"_s, u"8"_s, u"1"_s);
-    QTest::newRow("missing ID") << QStringList{u"1, NULL, 'Brisa', 8, 1"_s} << 1
+    QTest::newRow("missing ID") << QStringList{u"1, NULL, 'Brisa', 8, 1"_s}
                                 << line.arg(u"UNKNOWNID"_s, u"Brisa"_s, u"8"_s, u"1"_s);
     QTest::newRow("only the ID is trimmed")
-        << QStringList{u"1, '\tQV8B2024001  ', ' Brisa ', 8, 1"_s} << 1
+        << QStringList{u"1, '\tQV8B2024001  ', ' Brisa ', 8, 1"_s}
         << line.arg(Serial, u" Brisa "_s, u"8"_s, u"1"_s);
-    QTest::newRow("quotes escaped")
-        << QStringList{u"1, 'QV8B2024001', 'Brisa \"North\"', 8, 1"_s} << 1
-        << line.arg(Serial, u"Brisa \\\"North\\\""_s, u"8"_s, u"1"_s);
+    QTest::newRow("quotes escaped") << QStringList{u"1, 'QV8B2024001', 'Brisa \"North\"', 8, 1"_s}
+                                    << line.arg(Serial, u"Brisa \\\"North\\\""_s, u"8"_s, u"1"_s);
     QTest::newRow("other ids come first")
         << QStringList{u"2, 'QV8B2024002', 'Two', 16, 1"_s, u"0, 'QV8B2024000', 'Zero', 7, 1"_s,
                        u"1, 'QV8B2024001', 'Brisa', 8, 0"_s}
-        << 1 << line.arg(Serial, u"Brisa"_s, u"8"_s, u"0"_s);
+        << line.arg(Serial, u"Brisa"_s, u"8"_s, u"0"_s);
     QTest::newRow("first of two id-1 rows")
         << QStringList{u"1, 'QV8B2024001', 'Brisa', 8, 2"_s, u"1, 'QV8B2024009', 'Late', 16, 1"_s}
-        << 1 << line.arg(Serial, u"Brisa"_s, u"8"_s, u"2"_s);
+        << line.arg(Serial, u"Brisa"_s, u"8"_s, u"2"_s);
     QTest::newRow("numbers that are not numbers")
-        << QStringList{u"1, 'QV8B2024001', 'Brisa', 'many', 'on'"_s} << 1
+        << QStringList{u"1, 'QV8B2024001', 'Brisa', 'many', 'on'"_s}
         << line.arg(Serial, u"Brisa"_s, u"0"_s, u"0"_s);
-    QTest::newRow("no id-1 row") << QStringList{u"2, 'QV8B2024002', 'Two', 16, 1"_s} << 0
-                                 << QString();
+    QTest::newRow("no id-1 row") << QStringList{u"2, 'QV8B2024002', 'Two', 16, 1"_s} << QString();
 }
 
 void tst_Store::deviceInfoRead()
 {
     QFETCH(QStringList, rows);
-    QFETCH(int, result);
     QFETCH(QString, logLine);
-
-    TestHome home;
-    MainWindow w;
     for (const QString &values : rows)
-        QVERIFY(execSql(home.mainStore(),
-                        QStringLiteral("INSERT INTO device_info (id, dev_id, dev_name, "
-                                       "dev_lockers, dev_status, dev_model, dev_location, "
-                                       "dev_address, dev_description) VALUES (%1, 'QV8', "
-                                       "' Hall ', 'Main street 12', 'Near the gate')")
-                            .arg(values)));
+        QVERIFY(
+            seed()
+                .mainSql(
+                    u"INSERT INTO device_info (id, dev_id, dev_name, dev_lockers, "
+                    "dev_status, dev_model, dev_location, dev_address, dev_description) "
+                    "VALUES (%1, 'QV8', ' Hall ', 'Main street 12', 'Near the gate')"_s.arg(values))
+                .ok());
 
     LogCapture log;
-    QCOMPARE(callInt(&w, "deviceInfoReadTable"), result);
-    const QStringList logged = linesStartingWith(log, QStringLiteral("DevID:"));
-    if (logLine.isEmpty()) {
-        QCOMPARE(logged, QStringList());
-        QVERIFY(DeviceInfoRecord.dev_id.isEmpty()); // the record keeps its start values
-        QCOMPARE(DeviceInfoRecord.dev_status, 0);
-    } else {
-        QCOMPARE(logged, QStringList{logLine});
-        QCOMPARE(logLine.section(u' ', 1, 1), u'"' + DeviceInfoRecord.dev_id + u'"');
-        QCOMPARE(DeviceInfoRecord.dev_location, QStringLiteral(" Hall "));
-    }
+    const std::optional<DeviceInfo> info = store::deviceInfo::read(m_db);
+    QCOMPARE(info.has_value(), !logLine.isEmpty());
+    QVERIFY(store::deviceInfo::exists(m_db) == std::optional<bool>(info.has_value()));
+    if (info)
+        store::deviceInfo::log(*info);
+    QCOMPARE(log.lines(), logLine.isEmpty() ? QStringList() : QStringList{logLine});
 }
 
-void tst_Store::deviceInfoUpdatesThenRead()
+// Inserts do not guard against a second id-1 row; updates change every one.
+void tst_Store::deviceInfoWrites()
 {
-    TestHome home;
-    MainWindow w;
-    // The add itself does not guard against a second id-1 row.
-    QVERIFY(callBool(&w, "deviceInfoAddTable", Serial));
-    QVERIFY(callBool(&w, "deviceInfoAddTable", QStringLiteral("QV7C2024002")));
-    const QString rowsSql = QStringLiteral("SELECT id, dev_id, dev_name, dev_model, dev_lockers, "
-                                           "dev_location, dev_address, dev_description, "
-                                           "dev_status FROM device_info ORDER BY row");
-    QCOMPARE(queryRows(home.mainStore(), rowsSql),
-             QList<QVariantList>({{1, Serial, u""_s, u""_s, 0, u""_s, u""_s, u""_s, 0},
-                                  {1, u"QV7C2024002"_s, u""_s, u""_s, 0, u""_s, u""_s, u""_s, 0}}));
-    QCOMPARE(callInt(&w, "deviceInfoReadTable"), 1);
-    QCOMPARE(DeviceInfoRecord.dev_id, Serial);
+    const QString select = u"SELECT * FROM device_info ORDER BY row"_s;
+    QVERIFY(store::deviceInfo::insert(m_db, Serial));
+    QVERIFY(store::deviceInfo::insert(m_db, u"QV7C2024002"_s));
+    QCOMPARE(stored(select),
+             QStringList({u"1|1|QV8B2024001|||0||||0"_s, u"2|1|QV7C2024002|||0||||0"_s}));
+    QCOMPARE(store::deviceInfo::read(m_db)->dev_id, Serial);
 
-    QVERIFY(updateDevice(w, 16));
-    QCOMPARE(DeviceInfoRecord.dev_status, 0); // only a read refreshes the record
-    LogCapture log;
-    QCOMPARE(callInt(&w, "deviceInfoReadTable"), 1);
-    QCOMPARE(log.lines().filter(u"DevID:"_s),
-             QStringList{u"DevID: \"QV8B2024001\" | Name: \"Brisa\" | Model: \"QV8\" | Lockers: 16 "
-                         "| Location: \"Hall \\\"A\\\"\" | Address: \"Main street 12\" | "
-                         "Description: \"Near the gate\" | Status: 1"_s});
-    QCOMPARE(DeviceInfoRecord.dev_lockers, 16);
-    QCOMPARE(DeviceInfoRecord.dev_status, 1);
-
-    QVERIFY(callBool(&w, "deviceInfoUpdateIDTable", QStringLiteral("QV16F2024005"), 0));
-    QCOMPARE(callInt(&w, "deviceInfoReadTable"), 1);
-    QCOMPARE(DeviceInfoRecord.dev_id, QStringLiteral("QV16F2024005"));
-    QCOMPARE(DeviceInfoRecord.dev_status, 0);
-    // Both id-1 rows are changed by the updates.
-    const QVariantList updated{1,  u"QV16F2024005"_s, u"Brisa"_s,          u"QV8"_s,
-                               16, u"Hall \"A\""_s,   u"Main street 12"_s, u"Near the gate"_s,
-                               0};
-    QCOMPARE(queryRows(home.mainStore(), rowsSql), QList<QVariantList>({updated, updated}));
+    QVERIFY(store::deviceInfo::update(m_db, {u"Brisa"_s, u"QV8"_s, 16, u"Hall \"A\""_s,
+                                             u"Main street 12"_s, u"Near the gate"_s, 1}));
+    QVERIFY(store::deviceInfo::updateId(m_db, u"QV16F2024005"_s, 0));
+    const QString updated =
+        u"|1|QV16F2024005|Brisa|QV8|16|Hall \"A\"|Main street 12|Near the gate|0"_s;
+    QCOMPARE(stored(select), QStringList({u"1"_s + updated, u"2"_s + updated}));
 }
 
-void tst_Store::deviceInfoWriteFailuresAreLogged()
+void tst_Store::writeFailuresCarryStoreText_data()
 {
-    TestHome home;
-    MainWindow w;
-    QVERIFY(callBool(&w, "deviceInfoAddTable", Serial));
-    QCOMPARE(callInt(&w, "deviceInfoReadTable"), 1);
-    QVERIFY(execSql(home.mainStore(), QStringLiteral("DROP TABLE device_info")));
+    QTest::addColumn<QString>("table");
+    QTest::addColumn<QString>("label");
+    QTest::addColumn<Write>("write");
 
-    LogCapture log;
-    QVERIFY(!updateDevice(w, 8));
-    QVERIFY(!callBool(&w, "deviceInfoUpdateIDTable", QStringLiteral("QV7C2024002"), 0));
-    QVERIFY(!callBool(&w, "deviceInfoAddTable", QStringLiteral("QV7C2024002")));
-    QCOMPARE(callInt(&w, "deviceInfoReadTable"), 0);
-
-    // Each failure is one line: the label, then the store's own error text.
-    const QStringList updateErrors = linesStartingWith(log, QStringLiteral("Update error: \""));
-    const QStringList insertErrors = linesStartingWith(log, QStringLiteral("Insert error: \""));
-    QCOMPARE(updateErrors.size(), 2);
-    QCOMPARE(insertErrors.size(), 1);
-    for (const QString &line : updateErrors + insertErrors)
-        QVERIFY2(line.contains(u"no such table: device_info"_s), qPrintable(line));
-    QCOMPARE(DeviceInfoRecord.dev_id, Serial);
+    QTest::newRow("device insert")
+        << u"device_info"_s << u"Insert error:"_s
+        << Write([](auto &db) { return store::deviceInfo::insert(db, Serial); });
+    QTest::newRow("device ID update")
+        << u"device_info"_s << u"Update error:"_s
+        << Write([](auto &db) { return store::deviceInfo::updateId(db, Serial, 0); });
+    QTest::newRow("device update")
+        << u"device_info"_s << u"Update error:"_s
+        << Write([](auto &db) { return store::deviceInfo::update(db, {}); });
+    QTest::newRow("settings defaults")
+        << u"device_setting"_s << u"Insert error:"_s << Write(store::deviceSetting::insertDefaults);
+    QTest::newRow("timer system") << u"device_setting"_s << u"Update device_setting error:"_s
+                                  << Write([](auto &db) {
+                                         return store::deviceSetting::updateTimerSystem(db, {});
+                                     });
 }
 
-void tst_Store::deviceSettingDefaultsWithMaskedPassword()
+// A statement the store refuses to prepare is not run: the failure carries
+// the store's own text (run anyway, it would be a parameter count mismatch).
+void tst_Store::writeFailuresCarryStoreText()
 {
-    TestHome home;
-    MainWindow w;
-    LogCapture log;
-    QVERIFY(callBool(&w, "deviceSettingAddTable"));
-    QCOMPARE(queryRows(home.mainStore(), u"SELECT * FROM device_setting"_s),
-             QList<QVariantList>({{1, 1, u"08:30"_s, u"16:00"_s, u"24:60"_s, u"24:60"_s, u"13:00"_s,
-                                   u"21:30"_s, u"24:60"_s, u"24:60"_s, u"Quorvin"_s, u"47193025"_s,
-                                   u""_s, u""_s, 1, 0, u""_s}}));
+    QFETCH(QString, table);
+    QFETCH(QString, label);
+    QFETCH(Write, write);
+    QVERIFY(exec(u"DROP TABLE "_s + table));
 
-    QCOMPARE(callInt(&w, "deviceSettingReadTable"), 1);
-    QCOMPARE(DeviceSettingRecord.wifi_pass, QStringLiteral("47193025")); // masked only in the log
-    QCOMPARE(linesStartingWith(log, QStringLiteral("dev_timer1on:")),
+    LogCapture log;
+    const store::Result result = write(m_db);
+    QVERIFY(!result.done);
+    QVERIFY2(result.error.startsWith(u"no such table: "_s + table), qPrintable(result.error));
+    QCOMPARE(log.lines(), QStringList{failureLine(label, result.error)});
+}
+
+// One prepared statement runs as often as needed; an absent text is stored as
+// the empty text, never as NULL.
+void tst_Store::statementBindsTexts()
+{
+    store::Statement insert(m_db, u"INSERT INTO process (operation, description) VALUES (?, ?)"_s);
+    QVERIFY(insert.run({1, u"first"_s}));
+    QVERIFY(insert.run({2, QString()}));
+    QCOMPARE(stored(u"SELECT operation, quote(description) FROM process ORDER BY row"_s),
+             QStringList({u"1|'first'"_s, u"2|''"_s}));
+}
+
+// Defaults, the masked password, the first of two id-1 rows, non-numbers as 0.
+void tst_Store::deviceSettings()
+{
+    QVERIFY(store::deviceSetting::insertDefaults(m_db));
+    QVERIFY(store::deviceSetting::insertDefaults(m_db));
+    const QString defaults =
+        u"|1|08:30|16:00|24:60|24:60|13:00|21:30|24:60|24:60|Quorvin|47193025|||1|0|"_s;
+    QCOMPARE(stored(u"SELECT * FROM device_setting ORDER BY row"_s),
+             QStringList({u"1"_s + defaults, u"2"_s + defaults}));
+
+    LogCapture log;
+    const std::optional<DeviceSetting> setting = store::deviceSetting::read(m_db);
+    QVERIFY(setting);
+    QCOMPARE(setting->wifi_pass, u"47193025"_s); // masked only in the log
+    store::deviceSetting::log(*setting);
+    QCOMPARE(log.lines(),
              QStringList{u"dev_timer1on: \"08:30\" | dev_timer2on: \"16:00\" | dev_timer3on: "
                          "\"24:60\" | dev_timer4on: \"24:60\" | dev_timer1off: \"13:00\" | "
                          "dev_timer2off: \"21:30\" | dev_timer3off: \"24:60\" | dev_timer4off: "
                          "\"24:60\" | dev_wifi_ssid: \"Quorvin\" | dev_wifi_pass: \"********\" | "
                          "dev_cam1_ip: \"\" | dev_cam2_ip: \"\" | cam1_enabled: 1 | "
                          "cam2_enabled: 0 | dev_timer_system: \"\""_s});
-    QVERIFY(!log.contains(QStringLiteral("47193025")));
+
+    QVERIFY(store::deviceSetting::updateTimerSystem(m_db, u"07:00-19:00"_s));
+    QVERIFY(exec(u"UPDATE device_setting SET wifi_ssid='First', cam1enable='yes' WHERE row=1"_s));
+    QCOMPARE(store::deviceSetting::read(m_db)->wifi_ssid, u"First"_s);
+    QCOMPARE(store::deviceSetting::read(m_db)->cam1enable, 0);
+    QCOMPARE(store::deviceSetting::read(m_db)->dev_timer_system, u"07:00-19:00"_s);
+
+    QVERIFY(exec(u"UPDATE device_setting SET id=2"_s));
+    QVERIFY(!store::deviceSetting::read(m_db));
 }
 
-void tst_Store::deviceSettingReadFallbacks()
-{
-    TestHome home;
-    MainWindow w;
-    QVERIFY(callBool(&w, "deviceSettingAddTable"));
-    QVERIFY(callBool(&w, "deviceSettingAddTable"));
-    QVERIFY(execSql(home.mainStore(), u"UPDATE device_setting SET wifi_ssid='First', "
-                                      "cam1enable='yes' WHERE row=1"_s));
-    QCOMPARE(callInt(&w, "deviceSettingReadTable"), 1);
-    QCOMPARE(DeviceSettingRecord.wifi_ssid, QStringLiteral("First"));
-    QCOMPARE(DeviceSettingRecord.cam1enable, 0);
-
-    // Without an id-1 row the read fails and the record keeps what it held.
-    QVERIFY(execSql(home.mainStore(), u"DELETE FROM device_setting"_s));
-    QCOMPARE(callInt(&w, "deviceSettingReadTable"), 0);
-    QVERIFY(
-        execSql(home.mainStore(), u"INSERT INTO device_setting (id, wifi_ssid) VALUES (2, 'X')"_s));
-    QCOMPARE(callInt(&w, "deviceSettingReadTable"), 0);
-    QCOMPARE(DeviceSettingRecord.wifi_ssid, QStringLiteral("First"));
-    QCOMPARE(DeviceSettingRecord.timer1On, QStringLiteral("08:30"));
-}
-
-void tst_Store::lockersRebuild_data()
-{
-    QTest::addColumn<int>("before");
-    QTest::addColumn<int>("after");
-    QTest::addColumn<bool>("cleared");
-
-    QTest::newRow("empty table") << 0 << 8 << false;
-    QTest::newRow("complete set") << 8 << 8 << true;
-    QTest::newRow("count grew") << 8 << 16 << true;
-    QTest::newRow("count shrank") << 16 << 8 << true;
-}
-
-void tst_Store::lockersRebuild()
-{
-    QFETCH(int, before);
-    QFETCH(int, after);
-    QFETCH(bool, cleared);
-
-    TestHome home;
-    MainWindow w;
-    QVERIFY(callBool(&w, "deviceInfoAddTable", Serial));
-    if (before > 0) {
-        QVERIFY(setLockerCount(w, before));
-        QCOMPARE(callInt(&w, "createDatabase"), 1);
-        QVERIFY(execSql(home.mainStore(), u"UPDATE lockers SET locker_mobile='09120000000', "
-                                          "locker_status=3 WHERE locker_id=3"_s));
-    }
-    QVERIFY(setLockerCount(w, after));
-    clearToast(w);
-
-    LogCapture log;
-    QCOMPARE(callInt(&w, "createDatabase"), 1);
-    const QStringList expectedToast =
-        cleared ? QStringList{u""_s, u"All Locker cleared!"_s, u"Locker db create! OK"_s,
-                              u"Lockers insert! OK"_s}
-                : QStringList{u""_s, u""_s, u"Locker db create! OK"_s, u"Lockers insert! OK"_s};
-    QCOMPARE(toastLabels(&w), expectedToast);
-    QCOMPARE(lockerRows(home), blankLockers(after));
-    const QStringList logged = linesStartingWith(log, QStringLiteral("locker_id:"));
-    QVERIFY(logged.contains(
-        u"locker_id: 1 | locker_mobile: \"\" | locker_password: \"\" | locker_icon: 0 | "
-        "locker_nfc: \"\" | locker_finger: 0 | locker_timestart: \"\" | locker_timechange: \"\" | "
-        "locker_startmode: \"\" | locker_endmode: \"\" | locker_status: 0"_s));
-    QCOMPARE(LockerRecord.locker_id, after);
-}
-
-void tst_Store::lockersReadCheck_data()
+void tst_Store::lockerSetCheck_data()
 {
     QTest::addColumn<int>("count");
     QTest::addColumn<QList<int>>("stored"); // locker_id of each row, in row order
-    QTest::addColumn<int>("result");
-    QTest::addColumn<QList<int>>("logged");
+    QTest::addColumn<bool>("complete");
+    QTest::addColumn<QList<int>>("handed");
 
-    QTest::newRow("all eight") << 8 << QList<int>{8, 1, 2, 3, 4, 5, 6, 7} << 1
+    QTest::newRow("all eight") << 8 << QList<int>{8, 1, 2, 3, 4, 5, 6, 7} << true
                                << QList<int>{8, 1, 2, 3, 4, 5, 6, 7};
     QTest::newRow("seven of eight")
-        << 8 << QList<int>{1, 2, 3, 4, 5, 6, 7} << 0 << QList<int>{1, 2, 3, 4, 5, 6, 7};
-    QTest::newRow("out of range rows ignored")
-        << 8 << QList<int>{0, 1, 2, 3, 4, -3, 5, 6, 7, 8, 9, 100} << 1
+        << 8 << QList<int>{1, 2, 3, 4, 5, 6, 7} << false << QList<int>{1, 2, 3, 4, 5, 6, 7};
+    QTest::newRow("out of range rows skipped")
+        << 8 << QList<int>{0, 1, 2, 3, 4, -3, 5, 6, 7, 8, 9, 100} << true
         << QList<int>{1, 2, 3, 4, 5, 6, 7, 8};
-    QTest::newRow("out of range only") << 3 << QList<int>{0, -1, 4} << 0 << QList<int>{};
-    QTest::newRow("duplicate fills no gap") << 3 << QList<int>{1, 1, 2} << 0 << QList<int>{1, 1, 2};
-    QTest::newRow("no lockers") << 0 << QList<int>{1, 2} << 0 << QList<int>{};
+    QTest::newRow("out of range only") << 3 << QList<int>{0, -1, 4} << false << QList<int>{};
+    QTest::newRow("duplicate fills no gap")
+        << 3 << QList<int>{1, 1, 2} << false << QList<int>{1, 1, 2};
+    QTest::newRow("no lockers") << 0 << QList<int>{1, 2} << false << QList<int>{};
+    QTest::newRow("over the limit") << 1025 << QList<int>{1, 2} << false << QList<int>{};
 }
 
-void tst_Store::lockersReadCheck()
+// Each row of the set is handed on, and logged here as the window logs it.
+void tst_Store::lockerSetCheck()
 {
     QFETCH(int, count);
     QFETCH(QList<int>, stored);
-    QFETCH(int, result);
-    QFETCH(QList<int>, logged);
-
-    TestHome home;
-    MainWindow w;
-    QVERIFY(callBool(&w, "deviceInfoAddTable", Serial));
-    QVERIFY(setLockerCount(w, count));
+    QFETCH(bool, complete);
+    QFETCH(QList<int>, handed);
     for (int id : stored)
-        QVERIFY(execSql(home.mainStore(),
-                        QStringLiteral("INSERT INTO lockers (locker_id, locker_mobile, "
-                                       "locker_icon) VALUES (%1, 'mobile %1', %1)")
-                            .arg(id)));
+        QVERIFY(seed()
+                    .mainSql(u"INSERT INTO lockers (locker_id, locker_mobile, locker_icon) "
+                             "VALUES (%1, 'mobile %1', %1)"_s.arg(id))
+                    .ok());
 
     LogCapture log;
-    QCOMPARE(callInt(&w, "lockersReadTable"), result);
-    QList<int> loggedIds;
-    for (const QString &line : linesStartingWith(log, QStringLiteral("locker_id:")))
-        loggedIds.append(line.section(u' ', 1, 1).toInt());
-    QCOMPARE(loggedIds, logged);
-    if (!logged.isEmpty()) { // the record holds the last row accepted
-        QCOMPARE(LockerRecord.locker_id, logged.last());
-        QCOMPARE(LockerRecord.locker_mobile, QStringLiteral("mobile %1").arg(logged.last()));
-        QCOMPARE(LockerRecord.locker_icon, logged.last());
-    }
+    QCOMPARE(store::lockers::readSet(m_db, count, store::lockers::log), complete);
+    QStringList expected;
+    for (int id : handed)
+        expected.append(u"locker_id: %1 | locker_mobile: \"mobile %1\" | locker_password: \"\" | "
+                        "locker_icon: %1 | locker_nfc: \"\" | locker_finger: 0 | "
+                        "locker_timestart: \"\" | locker_timechange: \"\" | locker_startmode: "
+                        "\"\" | locker_endmode: \"\" | locker_status: 0"_s.arg(id));
+    QCOMPARE(log.lines(), expected);
 }
 
-void tst_Store::lockerCountLimits_data()
+void tst_Store::lockerSetReplace_data()
 {
+    QTest::addColumn<int>("before"); // lockers 1 to before, each with a mobile number
     QTest::addColumn<int>("count");
-    QTest::addColumn<int>("result");
-    QTest::addColumn<int>("rowsAfter");
+    QTest::addColumn<bool>("done");
+    QTest::addColumn<int>("removed");
+    QTest::addColumn<QStringList>("logged");
 
-    // Each case starts from a complete set of 8 except "no lockers".
-    QTest::newRow("no lockers") << 0 << 0 << 0;
-    QTest::newRow("largest count") << 1024 << 1 << 1024;
-    QTest::newRow("one too many") << 1025 << 0 << 8;
-    QTest::newRow("server sends 5000") << 5000 << 0 << 8;
+    QTest::newRow("empty table") << 0 << 8 << true << 0 << QStringList();
+    QTest::newRow("complete set") << 8 << 8 << true << 8 << QStringList();
+    QTest::newRow("count grew") << 8 << 16 << true << 8 << QStringList();
+    QTest::newRow("count shrank") << 16 << 8 << true << 16 << QStringList();
+    QTest::newRow("largest count") << 8 << 1024 << true << 8 << QStringList();
+    QTest::newRow("no lockers keeps the rows") << 8 << 0 << true << 0 << QStringList();
+    QTest::newRow("one too many") << 8 << 1025 << false << 0
+                                  << QStringList{u"Locker count out of range: 1025"_s};
 }
 
-void tst_Store::lockerCountLimits()
+void tst_Store::lockerSetReplace()
 {
+    QFETCH(int, before);
     QFETCH(int, count);
-    QFETCH(int, result);
-    QFETCH(int, rowsAfter);
+    QFETCH(bool, done);
+    QFETCH(int, removed);
+    QFETCH(QStringList, logged);
+    QVERIFY(seed().lockers(before).ok());
+    const QStringList previous = storedLockers(*m_home);
 
-    TestHome home;
-    MainWindow w;
-    QVERIFY(callBool(&w, "deviceInfoAddTable", Serial));
-    if (count > 0) {
-        QVERIFY(setLockerCount(w, 8));
-        QCOMPARE(callInt(&w, "createDatabase"), 1);
+    LogCapture log;
+    int replaced = -1;
+    QCOMPARE(store::lockers::replaceSet(m_db, count, &replaced).done, done);
+    QCOMPARE(replaced, removed);
+    QCOMPARE(log.lines(), logged);
+    QCOMPARE(storedLockers(*m_home), done && count > 0 ? newLockerSet(count) : previous);
+}
+
+void tst_Store::lockerSetReplaceFailure_data()
+{
+    // A statement run first; "reading": another program reads the store;
+    // "closed": the connection is closed.
+    QTest::addColumn<QString>("obstacle");
+    QTest::addColumn<QString>("label");
+    QTest::addColumn<QString>("error"); // the start of the store's text
+
+    QTest::newRow("insert refused")
+        << u"CREATE TRIGGER obstacle BEFORE INSERT ON lockers WHEN NEW.locker_id = 5 "
+           "BEGIN SELECT RAISE(ABORT, 'locker 5 refused'); END"_s
+        << u"Insert locker error:"_s << u"locker 5 refused"_s;
+    QTest::newRow("delete refused") << u"CREATE TRIGGER obstacle BEFORE DELETE ON lockers "
+                                       "BEGIN SELECT RAISE(ABORT, 'delete refused'); END"_s
+                                    << u"Delete lockers error:"_s << u"delete refused"_s;
+    QTest::newRow("commit refused")
+        << u"reading"_s << u"Commit lockers error:"_s << u"database is locked"_s;
+    // A closed connection gives no text of its own.
+    QTest::newRow("begin refused") << u"closed"_s << u"Insert locker error:"_s << QString();
+}
+
+// A replacement that fails at any point leaves the previous set exactly as it
+// was, and no unit open: once the obstacle is gone the set is replaced.
+void tst_Store::lockerSetReplaceFailure()
+{
+    QFETCH(QString, obstacle);
+    QFETCH(QString, label);
+    QFETCH(QString, error);
+    QVERIFY(seed().lockers(8).ok());
+    const QStringList previous = storedLockers(*m_home);
+    {
+        std::optional<Reader> reader;
+        if (obstacle == u"reading"_s)
+            QVERIFY(reader.emplace(m_home->mainStore()).reading);
+        else if (obstacle == u"closed"_s)
+            m_db.close();
+        else
+            QVERIFY(exec(obstacle));
+        LogCapture log;
+        int removed = -1;
+        const store::Result result = store::lockers::replaceSet(m_db, 8, &removed);
+        QVERIFY(!result.done);
+        QVERIFY2(result.error.startsWith(error), qPrintable(result.error));
+        QCOMPARE(removed, 0);
+        QCOMPARE(linesStartingWith(log, label), QStringList{failureLine(label, result.error)});
     }
-    QVERIFY(setLockerCount(w, count));
-    clearToast(w);
+    QCOMPARE(storedLockers(*m_home), previous);
+
+    QVERIFY(m_db.isOpen() || m_db.open());
+    QVERIFY(exec(u"DROP TRIGGER IF EXISTS obstacle"_s));
+    QVERIFY(store::lockers::replaceSet(m_db, 8));
+    QCOMPARE(storedLockers(*m_home), newLockerSet(8));
+}
+
+// The row with id 1 beside a row of another id: read trimmed, written in place.
+void tst_Store::media()
+{
+    QVERIFY(seed().mainSql(u"INSERT INTO media VALUES (NULL, 2, 'OTHER', 0, 0, 1, 10)"_s).ok());
+    QVERIFY(!store::media::exists(m_db));
+    QVERIFY(!store::media::read(m_db));
+    QVERIFY(store::media::insert(m_db, {u"  QV8B2024001 "_s, 1, 1, 0, 50}));
+    QVERIFY(store::media::exists(m_db));
 
     LogCapture log;
-    QCOMPARE(callInt(&w, "createDatabase"), result);
-    QCOMPARE(lockerRows(home), blankLockers(rowsAfter));
-    if (count <= 1024) {
-        QCOMPARE(toastLabels(&w),
-                 QStringList({u""_s, count > 0 ? u"All Locker cleared!"_s : u""_s,
-                              u"Locker db create! OK"_s, u"Lockers insert! OK"_s}));
-        QCOMPARE(linesStartingWith(log, u"Locker count out of range:"_s), QStringList());
-    } else {
-        // Refused before anything is read, shown or written.
-        QCOMPARE(toastLabels(&w), QStringList({u""_s, u""_s, u""_s, u""_s}));
-        QCOMPARE(log.lines(),
-                 QStringList{QStringLiteral("Locker count out of range: %1").arg(count)});
-        QCOMPARE(callInt(&w, "lockersReadTable"), 0);
-        QVERIFY(!callBool(&w, "lockerInsertTable"));
-        QCOMPARE(lockerRows(home), blankLockers(8));
-    }
-}
-
-void tst_Store::lockerWriteFailureKeepsPreviousSet_data()
-{
-    QTest::addColumn<QString>("trigger");
-    QTest::addColumn<QString>("errorLabel");
-    QTest::addColumn<QString>("errorText");
-
-    QTest::newRow("locker 5 refused")
-        << "CREATE TRIGGER fail5 BEFORE INSERT ON lockers WHEN NEW.locker_id = 5 "
-           "BEGIN SELECT RAISE(ABORT, 'locker 5 refused'); END"
-        << "Insert locker error:"
-        << "locker 5 refused";
-    QTest::newRow("delete refused") << "CREATE TRIGGER keep BEFORE DELETE ON lockers "
-                                       "BEGIN SELECT RAISE(ABORT, 'delete refused'); END"
-                                    << "Delete lockers error:"
-                                    << "delete refused";
-}
-
-void tst_Store::lockerWriteFailureKeepsPreviousSet()
-{
-    QFETCH(QString, trigger);
-    QFETCH(QString, errorLabel);
-    QFETCH(QString, errorText);
-
-    TestHome home;
-    MainWindow w;
-    QVERIFY(callBool(&w, "deviceInfoAddTable", Serial));
-    QVERIFY(setLockerCount(w, 8));
-    QCOMPARE(callInt(&w, "createDatabase"), 1);
-    QVERIFY(execSql(home.mainStore(), u"UPDATE lockers SET locker_mobile='09120000000', "
-                                      "locker_status=3 WHERE locker_id=3"_s));
-    const QString everything = QStringLiteral("SELECT * FROM lockers ORDER BY row");
-    const QList<QVariantList> previous = queryRows(home.mainStore(), everything);
-    QVERIFY(execSql(home.mainStore(), trigger));
-    clearToast(w);
-
-    LogCapture log;
-    QCOMPARE(callInt(&w, "createDatabase"), 0);
-    const QStringList errors = linesStartingWith(log, errorLabel);
-    QCOMPARE(errors.size(), 1);
-    QVERIFY2(errors.at(0).contains(errorText), qPrintable(errors.at(0)));
-    // Nothing was cleared: the rebuild was taken back whole.
-    QCOMPARE(toastLabels(&w),
-             QStringList({u""_s, u""_s, u""_s, u"Locker db create! OK"_s}));
-    QCOMPARE(queryRows(home.mainStore(), everything), previous);
-
-    // No transaction is left open: once the obstacle is gone the set is rebuilt.
-    QVERIFY(execSql(home.mainStore(), u"DROP TRIGGER "_s + trigger.section(u' ', 2, 2)));
-    QCOMPARE(callInt(&w, "createDatabase"), 1);
-    QCOMPARE(lockerRows(home), blankLockers(8));
-}
-
-void tst_Store::lockersDeleteTable()
-{
-    TestHome home;
-    MainWindow w;
-    QVERIFY(callBool(&w, "LockersDeleteTable")); // empty table
-    QVERIFY(execSql(home.mainStore(), u"INSERT INTO lockers (locker_id) VALUES (1), (2), (2)"_s));
-    QVERIFY(callBool(&w, "LockersDeleteTable"));
-    QCOMPARE(lockerRows(home), QList<QVariantList>());
-    QVERIFY(execSql(home.mainStore(), u"DROP TABLE lockers"_s));
-    QVERIFY(!callBool(&w, "LockersDeleteTable"));
-}
-
-void tst_Store::mediaInsertThenUpdate()
-{
-    TestHome home;
-    MainWindow w;
-    QVERIFY(callBool(&w, "deviceInfoAddTable", Serial));
-    QCOMPARE(callInt(&w, "deviceInfoReadTable"), 1);
-    clearToast(w);
-
-    LogCapture log;
-    pressMediaSave(w);
-    QCOMPARE(mediaRows(home), QList<QVariantList>({{1, Serial, 1, 1, 0, 50}}));
-    QCOMPARE(toastLabels(&w), QStringList({u""_s, u""_s, u""_s, u"Insert media data ok"_s}));
-    QCOMPARE(widget<QLabel>(w, "labeldevpath")->text(), Serial);
-    QVERIFY(boxChecked(w, "media1"));
-    QVERIFY(boxChecked(w, "media2"));
-    QVERIFY(!boxChecked(w, "media3"));
-    QCOMPARE(slider(w)->value(), 50);
-    QCOMPARE(linesStartingWith(log, u"path_public_enable:"_s),
+    store::media::log(*store::media::read(m_db));
+    QCOMPARE(log.lines(),
              QStringList{u"path_public_enable: 1 | path_private_enable: 1 | path_local_enable: 0 | "
                          "soundEnableLevel: 50 | dev_id: \"QV8B2024001\""_s});
 
-    widget<QCheckBox>(w, "media1")->setChecked(false);
-    slider(w)->setValue(20);
-    pressMediaSave(w);
-    QCOMPARE(mediaRows(home), QList<QVariantList>({{1, Serial, 0, 1, 0, 20}}));
-    QCOMPARE(toastLabels(&w).last(), QStringLiteral("Update media data ok"));
-    QVERIFY(!boxChecked(w, "media1"));
-    QVERIFY(boxChecked(w, "media2"));
-    QCOMPARE(slider(w)->value(), 20);
+    QVERIFY(store::media::update(m_db, {Serial, 0, 1, 1, 150}));
+    const QString select = store::media::SelectSql + u" ORDER BY row"_s;
+    QCOMPARE(stored(select), QStringList({u"2|OTHER|0|0|1|10"_s, u"1|QV8B2024001|0|1|1|150"_s}));
+
+    // A store without the table holds no row; creating it is allowed again.
+    QVERIFY(exec(u"DROP TABLE media"_s));
+    QVERIFY(!store::media::exists(m_db));
+    QVERIFY(store::media::create(m_db));
+    QVERIFY(store::media::create(m_db));
 }
 
-void tst_Store::mediaInsertBesideOtherRow()
+void tst_Store::transactionNesting_data()
 {
-    TestHome home;
-    MainWindow w;
-    QVERIFY(callBool(&w, "deviceInfoAddTable", QStringLiteral("   ")));
-    QCOMPARE(callInt(&w, "deviceInfoReadTable"), 1);
-    QVERIFY(execSql(home.mediaStore(), QString(store::media::CreateSql)));
-    QVERIFY(
-        execSql(home.mediaStore(), u"INSERT INTO media VALUES (NULL, 2, 'OTHER', 0, 0, 1, 10)"_s));
+    QTest::addColumn<UnitEnd>("inner");
+    QTest::addColumn<UnitEnd>("outer");
+    QTest::addColumn<QStringList>("onDisk");
 
-    pressMediaSave(w);
-    QCOMPARE(mediaRows(home),
-             QList<QVariantList>({{2, u"OTHER"_s, 0, 0, 1, 10}, {1, u"UNKNOWNID"_s, 1, 1, 0, 50}}));
-    QCOMPARE(toastLabels(&w).last(), QStringLiteral("Insert media data ok"));
-    QCOMPARE(widget<QLabel>(w, "labeldevpath")->text(), QStringLiteral("UNKNOWNID"));
+    QTest::newRow("both commit") << UnitEnd::Commit << UnitEnd::Commit
+                                 << QStringList{u"outer"_s, u"inner"_s};
+    QTest::newRow("inner rolled back")
+        << UnitEnd::Rollback << UnitEnd::Commit << QStringList{u"outer"_s};
+    QTest::newRow("inner left open")
+        << UnitEnd::Scope << UnitEnd::Commit << QStringList{u"outer"_s};
+    QTest::newRow("outer rolled back") << UnitEnd::Commit << UnitEnd::Rollback << QStringList();
+    QTest::newRow("outer left open") << UnitEnd::Commit << UnitEnd::Scope << QStringList();
 }
 
-void tst_Store::mediaReadSetsSliderWithoutSignal()
+// An inner unit becomes part of the outer one; only the outermost commit
+// reaches the file, and a unit that goes out of scope is rolled back.
+void tst_Store::transactionNesting()
 {
-    TestHome home;
-    MainWindow w;
-    QVERIFY(execSql(home.mediaStore(), QString(store::media::CreateSql)));
-    QVERIFY(execSql(home.mediaStore(),
-                    u"INSERT INTO media VALUES (NULL, 1, '  QV8B2024001 ', 0, 1, 1, 150)"_s));
-    QSignalSpy spy(slider(w), &QSlider::valueChanged);
-    QCOMPARE(slider(w)->value(), 50);
+    QFETCH(UnitEnd, inner);
+    QFETCH(UnitEnd, outer);
+    QFETCH(QStringList, onDisk);
+    const QString select = u"SELECT description FROM process ORDER BY row"_s;
+    const QString insert = u"INSERT INTO process (description) VALUES (?)"_s;
+    {
+        store::Transaction outerUnit(m_db, "outer", Labels);
+        QVERIFY(outerUnit.isActive());
+        QVERIFY(store::run(m_db, insert, {u"outer"_s}));
+        {
+            store::Transaction innerUnit(m_db, "inner", Labels);
+            QVERIFY(innerUnit.isActive());
+            QVERIFY(store::run(m_db, insert, {u"inner"_s}));
+            end(innerUnit, inner);
+        }
+        QCOMPARE(stored(select), QStringList());
+        end(outerUnit, outer);
+    }
+    QCOMPARE(stored(select), onDisk);
 
-    QCOMPARE(callInt(&w, "mediaPathReadTable"), 1);
-    QCOMPARE(slider(w)->value(), 99);
-    QVERIFY(soundIconIs(w, gui::SoundPicture::Loud));
-    QCOMPARE(spy.count(), 0);
-    QVERIFY(!slider(w)->signalsBlocked());
-    QCOMPARE(MediaRecord.dev_id, Serial);
-    QCOMPARE(MediaRecord.sound_enable_level, 150);
-    // The read leaves the boxes and the label to its callers.
-    QVERIFY(boxChecked(w, "media1"));
-    QVERIFY(!boxChecked(w, "media3"));
-    QVERIFY(widget<QLabel>(w, "labeldevpath")->text().isEmpty());
-
-    // A slider that was blocked before stays blocked.
-    slider(w)->blockSignals(true);
-    QVERIFY(execSql(home.mediaStore(), u"UPDATE media SET sound_enable_level=0"_s));
-    QCOMPARE(callInt(&w, "mediaPathReadTable"), 1);
-    QVERIFY(slider(w)->signalsBlocked());
-    QCOMPARE(slider(w)->value(), 0);
-    QVERIFY(soundIconIs(w, gui::SoundPicture::Muted));
-}
-
-void tst_Store::mediaSaveFailure_data()
-{
-    QTest::addColumn<bool>("savedBefore");
-    QTest::addColumn<QString>("trigger");
-    QTest::addColumn<QList<QVariantList>>("rows");
-    QTest::addColumn<bool>("media1");
-    QTest::addColumn<int>("level");
-
-    // After the refusal the widgets show what the store (or the record) holds.
-    QTest::newRow("update refused")
-        << true
-        << "CREATE TRIGGER refuse BEFORE UPDATE ON media BEGIN SELECT RAISE(ABORT, 'no'); END"
-        << QList<QVariantList>{{1, Serial, 1, 1, 0, 50}} << true << 50;
-    QTest::newRow("insert refused")
-        << false
-        << "CREATE TRIGGER refuse BEFORE INSERT ON media BEGIN SELECT RAISE(ABORT, 'no'); END"
-        << QList<QVariantList>{} << false << 0;
-}
-
-void tst_Store::mediaSaveFailure()
-{
-    QFETCH(bool, savedBefore);
-    QFETCH(QString, trigger);
-    QFETCH(QList<QVariantList>, rows);
-    QFETCH(bool, media1);
-    QFETCH(int, level);
-
-    TestHome home;
-    MainWindow w;
-    QVERIFY(callBool(&w, "deviceInfoAddTable", Serial));
-    QCOMPARE(callInt(&w, "deviceInfoReadTable"), 1);
-    if (savedBefore)
-        pressMediaSave(w);
-    else
-        QVERIFY(execSql(home.mediaStore(), QString(store::media::CreateSql)));
-    QVERIFY(execSql(home.mediaStore(), trigger));
-    widget<QCheckBox>(w, "media1")->setChecked(!media1);
-    slider(w)->setValue(20);
-    clearToast(w);
-
-    pressMediaSave(w);
-    QCOMPARE(toastLabels(&w), QStringList({u""_s, u""_s, u""_s, u"Media data not saved!"_s}));
-    QCOMPARE(mediaRows(home), rows);
-    QCOMPARE(boxChecked(w, "media1"), media1);
-    QCOMPARE(slider(w)->value(), level);
-}
-
-void tst_Store::mediaSurvivesRestart()
-{
-    TestHome home;
-    auto first = std::make_unique<MainWindow>();
-    QVERIFY(callBool(first.get(), "deviceInfoAddTable", Serial));
-    QVERIFY(setLockerCount(*first, 8)); // status 1: the next start shows the device page
-    widget<QCheckBox>(*first, "media1")->setChecked(false);
-    widget<QCheckBox>(*first, "media3")->setChecked(true);
-    slider(*first)->setValue(0);
-    pressMediaSave(*first);
-    QCOMPARE(toastLabels(first.get()).last(), QStringLiteral("Insert media data ok"));
-    first.reset();
-
-    MainWindow second;
-    QCOMPARE(toastLabels(&second).mid(2),
-             QStringList({u"Device is active!"_s, u"Media data read ok"_s}));
-    QCOMPARE(page(second), u"pageDevice"_s);
-    QCOMPARE(widget<QLabel>(second, "labeldevpath")->text(), Serial);
-    QVERIFY(!boxChecked(second, "media1"));
-    QVERIFY(boxChecked(second, "media2"));
-    QVERIFY(boxChecked(second, "media3"));
-    QCOMPARE(slider(second)->value(), 0);
-    QVERIFY(soundIconIs(second, gui::SoundPicture::Muted));
+    // No unit is left open on the connection.
+    store::Transaction next(m_db, "next", Labels);
+    QVERIFY(store::run(m_db, insert, {u"next"_s}));
+    QVERIFY(next.commit());
+    QCOMPARE(stored(select), onDisk + QStringList{u"next"_s});
 }
 
 QTEST_MAIN(tst_Store)

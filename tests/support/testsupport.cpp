@@ -717,4 +717,17 @@ QJsonObject deviceEntry(const QStringList &fields, int status, const QString &ti
                        {QStringLiteral("dev_timer_system"), timerSystem}};
 }
 
+QStringList storedLockers(const TestHome &home)
+{
+    return rows(home.mainStore(), store::lockers::SelectSql + QStringLiteral(" ORDER BY row"));
+}
+
+QStringList newLockerSet(int count)
+{
+    QStringList lines;
+    for (int id = 1; id <= count; ++id)
+        lines.append(QString::number(id) + QStringLiteral("|||0||0|||||0"));
+    return lines;
+}
+
 } // namespace testing

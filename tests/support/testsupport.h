@@ -322,6 +322,13 @@ QString activeDeviceText(const QStringList &fields);
 QJsonObject deviceEntry(const QStringList &fields, int status,
                         const QString &timerSystem = QStringLiteral("07:00-19:00"));
 
+// The locker rows of the Main store as the store's select gives them, each as
+// "a|b|c", in row order.
+QStringList storedLockers(const TestHome &home);
+
+// The rows of lockers 1 to count as a new set holds them: blank, status 0.
+QStringList newLockerSet(int count);
+
 } // namespace testing
 
 #include <QObject>
