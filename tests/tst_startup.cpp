@@ -3,401 +3,320 @@
 
 #include "support/testsupport.h"
 
+#include "store/connection.h"
 #include "store/records.h"
-#include "ui/soundlevel.h"
 
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QRandomGenerator>
 #include <QSlider>
-#include <QSqlDatabase>
 #include <QtTest>
 
-#include <memory>
+#include <map>
+#include <utility>
 
 using namespace Qt::StringLiterals;
 using namespace testing;
 
 namespace {
 
-const QString DevId = QStringLiteral("QV8B2024001");
+// What stands where a store or the data root should be.
+enum Obstacle { None, RootIsFile, MainIsGarbage, MediaIsFolder };
 
-// The first captured line that starts with the label, or -1.
-int indexOfLineStarting(const LogCapture &log, const QString &label)
+const QString FirstRun = u"Database Created! Insert printed serial number!"_s;
+const QString ActiveInformation =
+    u"Device ID: QV8B2024001\nName: Brisa Hall\nModel: Brisa\nLockers: 8\nLocation: Hall 3\n"
+    "Address: Main St 1\nDescription: Near the door\nStatus: Active"_s;
+// The data root once both stores are open.
+const QStringList Stores = {u"QUORVIN/"_s, u"QUORVIN/Media.sql"_s, u"QUORVIN/Zelvatto.sql"_s,
+                            u"QUORVIN/Zelvatto/"_s};
+
+// A device_info row with the sample texts, for StoreSeed::deviceRow.
+QString deviceRow(const QString &status, const QString &devId = u"QV8B2024001"_s, int id = 1)
+{
+    return u"%1, '%2', 'Brisa Hall', 'Brisa', 8, 'Hall 3', 'Main St 1', 'Near the door', %3"_s.arg(
+        QString::number(id), devId, status);
+}
+
+bool writeJunk(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(QByteArray("NOTSQL").repeated(700)) > 0;
+}
+
+// Puts the obstacle where the stores are, after they are seeded.
+bool place(const TestHome &home, Obstacle obstacle)
+{
+    switch (obstacle) {
+    case None:
+        return true;
+    case RootIsFile:
+        return writeJunk(home.home() + u"/QUORVIN"_s);
+    case MainIsGarbage:
+        return QDir().mkpath(home.root()) && writeJunk(home.mainStore());
+    case MediaIsFolder:
+        return QDir().mkpath(home.mediaStore());
+    }
+    return false;
+}
+
+// The media panel in one line: path label, the three switches, level, picture.
+QString mediaPanel(MainWindow &w)
+{
+    QString switches;
+    for (const char *box : {"media1", "media2", "media3"})
+        switches += boxChecked(w, box) ? u'1' : u'0';
+    QString picture = u"none"_s;
+    for (const auto &[shown, name] : {std::pair(gui::SoundPicture::Muted, "muted"),
+                                      std::pair(gui::SoundPicture::Normal, "normal"),
+                                      std::pair(gui::SoundPicture::Loud, "loud")})
+        if (soundIconIs(w, shown))
+            picture = QLatin1String(name);
+    return u"%1|%2|%3|%4"_s.arg(widget<QLabel>(w, "labeldevpath")->text(), switches,
+                                QString::number(widget<QSlider>(w, "sound_level")->value()),
+                                picture);
+}
+
+// The serial entry: its text, and "off" when the add button is disabled.
+QString entryState(MainWindow &w)
+{
+    return widget<QLineEdit>(w, "add_device_edit")->text() + u'|'
+           + (widget<QPushButton>(w, "add_device_pushButton")->isEnabled() ? u"on"_s : u"off"_s);
+}
+
+// Each entry is the start of a line that must come after the one before, or,
+// after "!", the start of a line that must not be there. Empty when all hold.
+QString logMismatch(const LogCapture &log, const QStringList &expected)
 {
     const QStringList lines = log.lines();
-    for (int i = 0; i < lines.size(); ++i)
-        if (lines.at(i).startsWith(label))
-            return i;
-    return -1;
-}
-
-// Writes a Main store whose device_info holds the given rows, each a list of
-// SQL values for (id, dev_id, dev_name, dev_model, dev_lockers, dev_status).
-bool writeMainStore(const TestHome &home, const QStringList &rows)
-{
-    if (!QDir().mkpath(home.root()))
-        return false;
-    if (!execSql(home.mainStore(), QString(store::deviceInfo::CreateSql)))
-        return false;
-    for (const QString &values : rows) {
-        if (!execSql(home.mainStore(),
-                     QStringLiteral("INSERT INTO device_info (id, dev_id, dev_name, dev_model, "
-                                    "dev_lockers, dev_status, dev_location, dev_address, "
-                                    "dev_description) VALUES (%1, 'Hall 3', 'Main street 12', "
-                                    "'Near the gate')")
-                         .arg(values)))
-            return false;
+    int next = 0;
+    for (const QString &line : expected) {
+        const bool absent = line.startsWith(u'!');
+        const QString start = absent ? line.mid(1) : line;
+        int at = absent ? 0 : next;
+        while (at < lines.size() && !lines.at(at).startsWith(start))
+            ++at;
+        if (absent != (at == lines.size()))
+            return line;
+        next = at + 1;
     }
-    return true;
+    return QString();
 }
 
-bool writeActiveDevice(const TestHome &home)
+// "table rows" for every table of both stores.
+QStringList tableRows(const TestHome &home)
 {
-    return writeMainStore(home, {QStringLiteral("1, 'QV8B2024001', 'Brisa', 'QV8', 8, 1")});
+    QStringList found;
+    for (const QString &file : {home.mainStore(), home.mediaStore()})
+        for (const QString &table :
+             rows(file, u"SELECT name FROM sqlite_master WHERE type = 'table' AND name NOT LIKE "
+                        "'sqlite_%' ORDER BY name"_s))
+            found += rows(file, u"SELECT '%1 ' || COUNT(*) FROM %1"_s.arg(table));
+    return found;
 }
 
-// values: (dev_id, path_public_enable, path_private_enable, path_local_enable,
-// sound_enable_level) as SQL values.
-bool writeMediaRow(const TestHome &home, const QString &values)
+std::map<QString, QByteArray> files(const TestHome &home)
 {
-    return QDir().mkpath(home.root())
-           && execSql(home.mediaStore(), QString(store::media::CreateSql))
-           && execSql(home.mediaStore(),
-                      QStringLiteral("INSERT INTO media (id, dev_id, path_public_enable, "
-                                     "path_private_enable, path_local_enable, "
-                                     "sound_enable_level) VALUES (1, %1)")
-                          .arg(values));
-}
-
-QStringList tableNames(const QString &file)
-{
-    QStringList names;
-    for (const QVariantList &row :
-         queryRows(file, QStringLiteral("SELECT name FROM sqlite_master WHERE type='table' AND "
-                                        "name <> 'sqlite_sequence' ORDER BY name")))
-        names.append(row.value(0).toString());
-    return names;
-}
-
-QStringList columnNames(const QString &file, const QString &table)
-{
-    QStringList names;
-    for (const QVariantList &row :
-         queryRows(file, QStringLiteral("PRAGMA table_info(%1)").arg(table)))
-        names.append(row.value(1).toString());
-    return names;
+    std::map<QString, QByteArray> contents;
+    for (const QString &entry : treeListing(home.home()))
+        if (!entry.endsWith(u'/'))
+            contents[entry] = fileBytes(home.home() + u'/' + entry);
+    return contents;
 }
 
 } // namespace
 
-class tst_Startup : public QObject
+class tst_Startup : public WindowTest
 {
     Q_OBJECT
 
 private slots:
-    void mainStoreCannotBeOpened();
-    void firstRunCreatesTheStores();
-    void deviceRowsWithoutIdOneCountAsFirstRun();
-    void deviceInfoCannotBeCreated();
-    void inactiveDevice_data();
-    void inactiveDevice();
-    void activeDeviceWithMedia_data();
-    void activeDeviceWithMedia();
-    void activeDeviceWithoutMedia();
-    void mediaStoreCannotBeOpened();
+    void startUp_data();
+    void startUp();
+    void firstRunMakesTheTables();
     void restartFindsDataUnchanged();
 };
 
-void tst_Startup::mainStoreCannotBeOpened()
+void tst_Startup::startUp_data()
 {
-    TestHome home;
-    const QString blocker = home.home() + QStringLiteral("/QUORVIN");
-    {
-        QFile file(blocker);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("a file where the data root should be");
-    }
-    const QByteArray before = fileBytes(blocker);
+    QTest::addColumn<QStringList>("devices"); // device_info rows on a store of that table alone
+    QTest::addColumn<QString>("media");       // the media row, if any
+    QTest::addColumn<int>("obstacle");
+    QTest::addColumn<QStringList>("toast"); // the lines shown, newest last
+    QTest::addColumn<QString>("page");
+    QTest::addColumn<QString>("entry");
+    QTest::addColumn<QString>("mediaView");
+    QTest::addColumn<QStringList>("log");
+    QTest::addColumn<QStringList>("tables");
+    QTest::addColumn<QStringList>("tree");
+    QTest::addColumn<bool>("seedKept"); // every file there before keeps its bytes
 
-    LogCapture log;
-    MainWindow w;
+    const QString add = u"pageAddDevice"_s;
+    const QString device = u"pageDevice"_s;
+    const QString form = u"|110|50|normal"_s; // the media panel as the form leaves it
+    const QStringList notRead = {u"!read main table success!"_s};
+    const QStringList created = {u"device_info 0"_s, u"device_setting 0"_s, u"lockers 0"_s,
+                                 u"process 0"_s};
 
-    QCOMPARE(toastLabels(&w), QStringList({u""_s, u""_s, u""_s, u"Main Database Open Error!"_s}));
-    QCOMPARE(page(w), u"pageAddDevice"_s);
-    QVERIFY(indexOfLineStarting(log, QStringLiteral("Main DB open error:")) >= 0);
-    // Start-up stops at the Main store: no Media store, no read, no creation.
-    QCOMPARE(indexOfLineStarting(log, QStringLiteral("Media DB open error:")), -1);
-    QCOMPARE(indexOfLineStarting(log, QStringLiteral("DevID:")), -1);
-    QCOMPARE(log.indexOf(QStringLiteral("read main table success!")), -1);
-    QVERIFY(QFileInfo(blocker).isFile());
-    QCOMPARE(fileBytes(blocker), before);
-    QVERIFY(!QFileInfo::exists(home.mediaStore()));
-    QVERIFY(widget<QPushButton>(w, "add_device_pushButton")->isEnabled());
-    QVERIFY(widget<QLineEdit>(w, "add_device_edit")->text().isEmpty());
+    QTest::newRow("no data root: first run")
+        << QStringList() << QString() << int(None) << QStringList{FirstRun} << add << u"|on"_s
+        << form << (notRead + QStringList{u"!Create "_s}) << created << Stores << true;
+    QTest::newRow("data root is a file: Main store cannot be opened")
+        << QStringList() << QString() << int(RootIsFile)
+        << QStringList{u"Main Database Open Error!"_s} << add << u"|on"_s << form
+        << QStringList{u"Main DB open error:"_s, u"!Media DB open error:"_s, u"!DevID:"_s,
+                       notRead[0]}
+        << QStringList() << QStringList{u"QUORVIN"_s} << true;
+    QTest::newRow("rows without id 1 count as a first run")
+        << QStringList{deviceRow(u"1"_s, u"QV8B2024000"_s, 0),
+                       deviceRow(u"1"_s, u"QV8B2024002"_s, 2)}
+        << QString() << int(None) << QStringList{FirstRun} << add << u"|on"_s << form << notRead
+        << (QStringList{u"device_info 2"_s} + created.mid(1)) << Stores << false;
+    QTest::newRow("device_info cannot be created")
+        << QStringList() << QString() << int(MainIsGarbage)
+        << QStringList{u"Create deviceInfo error! Reinstall app!"_s} << add << u"|off"_s << form
+        << QStringList{u"Create device_info table error:"_s,
+                       u"!Create device_setting table error:"_s, u"!Create lockers table error:"_s}
+        << QStringList() << Stores << true;
+
+    // An inactive device: its saved media row is not looked at.
+    const auto inactive = [&](const char *name, const QString &row) {
+        QTest::newRow(name) << QStringList{row} << u"'QV8B2024001', 0, 0, 1, 10"_s << int(None)
+                            << QStringList{u"Device inactive!"_s} << add << u"QV8B2024001|on"_s
+                            << form
+                            << QStringList{u"read main table success!"_s, u"!read media success!"_s}
+                            << QStringList{u"device_info 1"_s, u"media 1"_s} << Stores << true;
+    };
+    inactive("new serial, status 0", u"1, 'QV8B2024001', '', '', 0, '', '', '', 0"_s);
+    inactive("disabled, status 2", deviceRow(u"2"_s));
+    inactive("unknown status 7", deviceRow(u"7"_s));
+    inactive("status not a number", deviceRow(u"'on'"_s));
+    inactive("blanks around the ID", deviceRow(u"0"_s, u"  QV8B2024001 "_s));
+
+    const QStringList read = {u"read main table success!"_s, u"read media success!"_s};
+    const QStringList activeToast = {u"Device is active!"_s, u"Media data read ok"_s};
+    const QStringList withMedia = {u"device_info 1"_s, u"media 1"_s};
+    const auto active = [&](const char *name, const QString &media, const QString &view) {
+        QTest::newRow(name) << QStringList{deviceRow(u"1"_s)} << media << int(None) << activeToast
+                            << device << u"|on"_s << view << read << withMedia << Stores << true;
+    };
+    active("active, media all off and muted", u"'QV8B2024001', 0, 0, 0, 0"_s,
+           u"QV8B2024001|000|0|muted"_s);
+    active("active, local media only, padded ID", u"'  QV8B2024001  ', 0, 0, 1, 30"_s,
+           u"QV8B2024001|001|30|normal"_s);
+    active("active, 2 is not on, level clamped", u"'QV8B2024001', 1, 2, 2, 150"_s,
+           u"QV8B2024001|100|99|loud"_s);
+    active("active, texts are not on", u"'QV8B2024001', 'yes', 1, 'x', 99"_s,
+           u"QV8B2024001|010|99|loud"_s);
+
+    const QStringList notSet = {activeToast[0], u"Media data not set"_s};
+    QTest::newRow("active without media: start-up makes no media table")
+        << QStringList{deviceRow(u"1"_s)} << QString() << int(None) << notSet << device << u"|on"_s
+        << form << QStringList{read[0], u"!read media success!"_s}
+        << QStringList{u"device_info 1"_s} << Stores << true;
+    QTest::newRow("active, Media store cannot be opened")
+        << QStringList{deviceRow(u"1"_s)} << QString() << int(MediaIsFolder) << notSet << device
+        << u"|on"_s << form
+        << QStringList{u"Media DB open error:"_s, read[0],
+                       u"Media DB is closed and cannot be opened!"_s}
+        << QStringList{u"device_info 1"_s}
+        << QStringList{Stores[0], u"QUORVIN/Media.sql/"_s, Stores[2], Stores[3]} << true;
 }
 
-void tst_Startup::firstRunCreatesTheStores()
+void tst_Startup::startUp()
 {
-    TestHome home;
-    QVERIFY(!QFileInfo::exists(home.root()));
+    QFETCH(QStringList, devices);
+    QFETCH(QString, media);
+    QFETCH(int, obstacle);
+    QFETCH(QStringList, toast);
+    QFETCH(QString, page);
+    QFETCH(QString, entry);
+    QFETCH(QString, mediaView);
+    QFETCH(QStringList, log);
+    QFETCH(QStringList, tables);
+    QFETCH(QStringList, tree);
+    QFETCH(bool, seedKept);
 
-    LogCapture log;
-    MainWindow w;
+    StoreSeed stores = seed();
+    if (!devices.isEmpty())
+        stores.mainSql(store::deviceInfo::CreateSql);
+    for (const QString &row : devices)
+        stores.deviceRow(row);
+    if (!media.isEmpty())
+        stores.media(media);
+    QVERIFY(stores.ok() && place(home(), Obstacle(obstacle)));
+    const auto before = files(home());
 
-    QVERIFY(QFileInfo(home.root() + QStringLiteral("Zelvatto/")).isDir());
-    QCOMPARE(toastLabels(&w), QStringList({u""_s, u""_s, u""_s,
-                                           u"Database Created! Insert printed serial number!"_s}));
-    QCOMPARE(page(w), u"pageAddDevice"_s);
-    QVERIFY(widget<QPushButton>(w, "add_device_pushButton")->isEnabled());
-    QCOMPARE(log.indexOf(QStringLiteral("read main table success!")), -1);
-    QCOMPARE(indexOfLineStarting(log, QStringLiteral("Create ")), -1);
+    LogCapture captured;
+    MainWindow &w = window();
 
-    QCOMPARE(tableNames(home.mainStore()),
-             QStringList({u"device_info"_s, u"device_setting"_s, u"lockers"_s, u"process"_s}));
-    for (const QString &table : tableNames(home.mainStore()))
-        QVERIFY2(queryRows(home.mainStore(), u"SELECT COUNT(*) FROM "_s + table).value(0).value(0)
-                     == 0,
-                 qPrintable(table));
-    QCOMPARE(columnNames(home.mainStore(), u"device_info"_s),
-             QStringList({u"row"_s, u"id"_s, u"dev_id"_s, u"dev_name"_s, u"dev_model"_s,
-                          u"dev_lockers"_s, u"dev_location"_s, u"dev_address"_s,
-                          u"dev_description"_s, u"dev_status"_s}));
-    QCOMPARE(columnNames(home.mainStore(), u"device_setting"_s),
-             QStringList({u"row"_s, u"id"_s, u"timer1On"_s, u"timer2On"_s, u"timer3On"_s,
-                          u"timer4On"_s, u"timer1Off"_s, u"timer2Off"_s, u"timer3Off"_s,
-                          u"timer4Off"_s, u"wifi_ssid"_s, u"wifi_pass"_s, u"cam1ip"_s, u"cam2ip"_s,
-                          u"cam1enable"_s, u"cam2enable"_s, u"dev_timer_system"_s}));
-    QCOMPARE(columnNames(home.mainStore(), u"lockers"_s),
-             QStringList({u"row"_s, u"locker_id"_s, u"locker_mobile"_s, u"locker_password"_s,
-                          u"locker_icon"_s, u"locker_nfc"_s, u"locker_finger"_s,
-                          u"locker_timestart"_s, u"locker_timechange"_s, u"locker_startmode"_s,
-                          u"locker_endmode"_s, u"locker_status"_s}));
-    QCOMPARE(columnNames(home.mainStore(), u"process"_s),
-             QStringList({u"row"_s, u"operation"_s, u"description"_s, u"time"_s, u"sync"_s}));
-
-    // The media table is made by the first media save, not at start-up.
-    QVERIFY(QFileInfo(home.mediaStore()).isFile());
-    QCOMPARE(tableNames(home.mediaStore()), QStringList());
+    while (toast.size() < 4)
+        toast.prepend(QString());
+    QCOMPARE(toastLabels(&w), toast);
+    QCOMPARE(testing::page(w), page);
+    QCOMPARE(entryState(w), entry);
+    QCOMPARE(mediaPanel(w), mediaView);
+    QCOMPARE(widget<QLabel>(w, "label_device_information")->text(),
+             page == u"pageDevice"_s ? ActiveInformation : u"Device information"_s);
+    QCOMPARE(logMismatch(captured, log), QString());
+    QCOMPARE(tableRows(home()), tables);
+    QCOMPARE(treeListing(home().home()), tree);
+    const auto after = files(home());
+    for (const auto &[file, bytes] : before)
+        QVERIFY2((after.count(file) && after.at(file) == bytes) == seedKept, qPrintable(file));
 }
 
-void tst_Startup::deviceRowsWithoutIdOneCountAsFirstRun()
+// The tables a first run makes and their columns; the media table is made by
+// the first media save, not at start-up.
+void tst_Startup::firstRunMakesTheTables()
 {
-    TestHome home;
-    QVERIFY(writeMainStore(home, {QStringLiteral("0, 'QV8B2024000', 'Old', 'QV8', 8, 1"),
-                                  QStringLiteral("2, 'QV8B2024002', 'Other', 'QV8', 8, 1")}));
-
-    LogCapture log;
-    MainWindow w;
-
-    QCOMPARE(toastLabels(&w), QStringList({u""_s, u""_s, u""_s,
-                                           u"Database Created! Insert printed serial number!"_s}));
-    QCOMPARE(page(w), u"pageAddDevice"_s);
-    QVERIFY(widget<QLineEdit>(w, "add_device_edit")->text().isEmpty());
-    QCOMPARE(log.indexOf(QStringLiteral("read main table success!")), -1);
-    QCOMPARE(queryRows(home.mainStore(), u"SELECT id, dev_id FROM device_info ORDER BY row"_s),
-             QList<QVariantList>({{0, u"QV8B2024000"_s}, {2, u"QV8B2024002"_s}}));
-    QCOMPARE(tableNames(home.mainStore()),
-             QStringList({u"device_info"_s, u"device_setting"_s, u"lockers"_s, u"process"_s}));
-}
-
-void tst_Startup::deviceInfoCannotBeCreated()
-{
-    TestHome home;
-    QVERIFY(QDir().mkpath(home.root()));
-    QByteArray garbage(4096, '\0');
-    QRandomGenerator generator(20240601);
-    for (char &byte : garbage)
-        byte = static_cast<char>(generator.bounded(256));
-    garbage.replace(0, 6, "NOTSQL");
-    {
-        QFile file(home.mainStore());
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        QCOMPARE(file.write(garbage), garbage.size());
-    }
-
-    LogCapture log;
-    MainWindow w;
-
-    QCOMPARE(toastLabels(&w),
-             QStringList({u""_s, u""_s, u""_s, u"Create deviceInfo error! Reinstall app!"_s}));
-    QCOMPARE(page(w), u"pageAddDevice"_s);
-    QVERIFY(!widget<QPushButton>(w, "add_device_pushButton")->isEnabled());
-    QVERIFY(indexOfLineStarting(log, QStringLiteral("Create device_info table error:")) >= 0);
-    // The other tables are not attempted once device_info failed.
-    QCOMPARE(indexOfLineStarting(log, QStringLiteral("Create device_setting table error:")), -1);
-    QCOMPARE(indexOfLineStarting(log, QStringLiteral("Create lockers table error:")), -1);
-    QCOMPARE(fileBytes(home.mainStore()), garbage);
-}
-
-void tst_Startup::inactiveDevice_data()
-{
-    QTest::addColumn<QString>("row");
-
-    QTest::newRow("new serial, status 0") << "1, 'QV8B2024001', '', '', 0, 0";
-    QTest::newRow("disabled, status 2") << "1, 'QV8B2024001', 'Brisa', 'QV8', 8, 2";
-    QTest::newRow("unknown status 7") << "1, 'QV8B2024001', 'Brisa', 'QV8', 8, 7";
-    QTest::newRow("status not a number") << "1, 'QV8B2024001', 'Brisa', 'QV8', 8, 'on'";
-    QTest::newRow("blanks around the ID") << "1, '  QV8B2024001 ', 'Brisa', 'QV8', 8, 0";
-}
-
-void tst_Startup::inactiveDevice()
-{
-    QFETCH(QString, row);
-    TestHome home;
-    QVERIFY(writeMainStore(home, {row}));
-    // A saved media row is not looked at for an inactive device.
-    QVERIFY(writeMediaRow(home, QStringLiteral("'QV8B2024001', 0, 0, 1, 10")));
-
-    LogCapture log;
-    MainWindow w;
-
-    QCOMPARE(toastLabels(&w), QStringList({u""_s, u""_s, u""_s, u"Device inactive!"_s}));
-    QCOMPARE(page(w), u"pageAddDevice"_s);
-    QCOMPARE(widget<QLineEdit>(w, "add_device_edit")->text(), DevId);
-    QVERIFY(widget<QPushButton>(w, "add_device_pushButton")->isEnabled());
-    QVERIFY(log.indexOf(QStringLiteral("read main table success!")) >= 0);
-    QCOMPARE(log.indexOf(QStringLiteral("read media success!")), -1);
-    QVERIFY(widget<QLabel>(w, "labeldevpath")->text().isEmpty());
-    QVERIFY(boxChecked(w, "media1"));
-    QVERIFY(!boxChecked(w, "media3"));
-}
-
-void tst_Startup::activeDeviceWithMedia_data()
-{
-    QTest::addColumn<QString>("mediaRow");
-    QTest::addColumn<bool>("media1");
-    QTest::addColumn<bool>("media2");
-    QTest::addColumn<bool>("media3");
-    QTest::addColumn<int>("level");
-    QTest::addColumn<int>("icon");
-
-    const int muted = int(gui::SoundPicture::Muted);
-    const int normal = int(gui::SoundPicture::Normal);
-    const int loud = int(gui::SoundPicture::Loud);
-    QTest::newRow("all off, muted")
-        << "'QV8B2024001', 0, 0, 0, 0" << false << false << false << 0 << muted;
-    QTest::newRow("local only, padded ID")
-        << "'  QV8B2024001  ', 0, 0, 1, 30" << false << false << true << 30 << normal;
-    QTest::newRow("2 is not on, level clamped")
-        << "'QV8B2024001', 1, 2, 2, 150" << true << false << false << 99 << loud;
-    QTest::newRow("texts are not on")
-        << "'QV8B2024001', 'yes', 1, 'x', 99" << false << true << false << 99 << loud;
-}
-
-void tst_Startup::activeDeviceWithMedia()
-{
-    QFETCH(QString, mediaRow);
-    QFETCH(bool, media1);
-    QFETCH(bool, media2);
-    QFETCH(bool, media3);
-    QFETCH(int, level);
-    QFETCH(int, icon);
-
-    TestHome home;
-    QVERIFY(writeActiveDevice(home));
-    QVERIFY(writeMediaRow(home, mediaRow));
-
-    LogCapture log;
-    MainWindow w;
-
-    QCOMPARE(toastLabels(&w),
-             QStringList({u""_s, u""_s, u"Device is active!"_s, u"Media data read ok"_s}));
-    QCOMPARE(page(w), u"pageDevice"_s);
-    const int mainRead = log.indexOf(QStringLiteral("read main table success!"));
-    QVERIFY(mainRead >= 0);
-    QVERIFY(log.indexOf(QStringLiteral("read media success!")) > mainRead);
-
-    QCOMPARE(widget<QLabel>(w, "labeldevpath")->text(), DevId);
-    QCOMPARE(boxChecked(w, "media1"), media1);
-    QCOMPARE(boxChecked(w, "media2"), media2);
-    QCOMPARE(boxChecked(w, "media3"), media3);
-    QCOMPARE(widget<QSlider>(w, "sound_level")->value(), level);
-    QVERIFY(soundIconIs(w, gui::SoundPicture(icon)));
-
-    const QString text = widget<QLabel>(w, "label_device_information")->text();
-    QVERIFY2(text.contains(u"Device ID: QV8B2024001\nName: Brisa\nModel: QV8\nLockers: 8\n"_s),
-             qPrintable(text));
-    QVERIFY2(text.endsWith(u"Status: Active"_s), qPrintable(text));
-}
-
-void tst_Startup::activeDeviceWithoutMedia()
-{
-    TestHome home;
-    QVERIFY(writeActiveDevice(home));
-
-    LogCapture log;
-    MainWindow w;
-
-    QCOMPARE(toastLabels(&w),
-             QStringList({u""_s, u""_s, u"Device is active!"_s, u"Media data not set"_s}));
-    QCOMPARE(page(w), u"pageDevice"_s);
-    QVERIFY(log.indexOf(QStringLiteral("read main table success!")) >= 0);
-    QCOMPARE(log.indexOf(QStringLiteral("read media success!")), -1);
-    QVERIFY(boxChecked(w, "media1"));
-    QVERIFY(boxChecked(w, "media2"));
-    QVERIFY(!boxChecked(w, "media3"));
-    QVERIFY(widget<QLabel>(w, "labeldevpath")->text().isEmpty());
-    QVERIFY(widget<QLabel>(w, "label_device_information")->text().contains(u"Name: Brisa"_s));
-    // Start-up does not create the media table.
-    QCOMPARE(tableNames(home.mediaStore()), QStringList());
-}
-
-void tst_Startup::mediaStoreCannotBeOpened()
-{
-    TestHome home;
-    QVERIFY(writeActiveDevice(home));
-    QVERIFY(QDir().mkpath(home.mediaStore()));
-
-    LogCapture log;
-    MainWindow w;
-
-    QCOMPARE(toastLabels(&w),
-             QStringList({u""_s, u""_s, u"Device is active!"_s, u"Media data not set"_s}));
-    QCOMPARE(page(w), u"pageDevice"_s);
-    const int mediaError = indexOfLineStarting(log, QStringLiteral("Media DB open error:"));
-    QVERIFY(mediaError >= 0);
-    QVERIFY(mediaError < log.indexOf(QStringLiteral("read main table success!")));
-    QVERIFY(log.indexOf(QStringLiteral("Media DB is closed and cannot be opened!")) > mediaError);
-    QVERIFY(QFileInfo(home.mediaStore()).isDir());
+    window();
+    const auto columns = [](const QString &file) {
+        return rows(file, u"SELECT m.name || ':' || group_concat(c.name, ' ') FROM sqlite_master "
+                          "m, pragma_table_info(m.name) c WHERE m.type = 'table' AND m.name NOT "
+                          "LIKE 'sqlite_%' GROUP BY m.name ORDER BY m.name"_s);
+    };
+    QCOMPARE(columns(home().mainStore()),
+             QStringList({u"device_info:row id dev_id dev_name dev_model dev_lockers dev_location "
+                          "dev_address dev_description dev_status"_s,
+                          u"device_setting:row id timer1On timer2On timer3On timer4On timer1Off "
+                          "timer2Off timer3Off timer4Off wifi_ssid wifi_pass cam1ip cam2ip "
+                          "cam1enable cam2enable dev_timer_system"_s,
+                          u"lockers:row locker_id locker_mobile locker_password locker_icon "
+                          "locker_nfc locker_finger locker_timestart locker_timechange "
+                          "locker_startmode locker_endmode locker_status"_s,
+                          u"process:row operation description time sync"_s}));
+    QCOMPARE(columns(home().mediaStore()), QStringList());
 }
 
 void tst_Startup::restartFindsDataUnchanged()
 {
-    TestHome home;
-    QVERIFY(writeActiveDevice(home));
-    QVERIFY(writeMediaRow(home, QStringLiteral("'QV8B2024001', 0, 1, 1, 20")));
-    const QString deviceSql = QStringLiteral("SELECT * FROM device_info ORDER BY row");
-    const QString mediaSql = QStringLiteral("SELECT * FROM media ORDER BY row");
-    const QList<QVariantList> deviceRows = queryRows(home.mainStore(), deviceSql);
-    const QList<QVariantList> mediaRows = queryRows(home.mediaStore(), mediaSql);
-    QCOMPARE(deviceRows.size(), 1);
-    QCOMPARE(mediaRows.size(), 1);
+    QVERIFY(seed()
+                .mainSql(store::deviceInfo::CreateSql)
+                .deviceRow(deviceRow(u"1"_s))
+                .media(u"'QV8B2024001', 0, 1, 1, 20"_s)
+                .ok());
+    const auto stored = [this] {
+        return rows(home().mainStore(), u"SELECT * FROM device_info"_s)
+               + rows(home().mediaStore(), u"SELECT * FROM media"_s);
+    };
+    const QStringList before = stored();
+    QCOMPARE(before.size(), 2);
 
-    auto first = std::make_unique<MainWindow>();
-    QCOMPARE(page(*first), u"pageDevice"_s);
-    first.reset();
+    QCOMPARE(page(window()), u"pageDevice"_s);
+    closeWindow();
     // The destructor closes both stores.
-    QVERIFY(!QSqlDatabase::database(QStringLiteral("qt_sql_default_connection"), false).isOpen());
-    QVERIFY(!QSqlDatabase::database(QStringLiteral("media_db_conn"), false).isOpen());
-    QCOMPARE(queryRows(home.mainStore(), deviceSql), deviceRows);
-    QCOMPARE(queryRows(home.mediaStore(), mediaSql), mediaRows);
+    QVERIFY(!QSqlDatabase::database(store::MainConnectionName, false).isOpen());
+    QVERIFY(!QSqlDatabase::database(store::MediaConnectionName, false).isOpen());
+    QCOMPARE(stored(), before);
 
-    MainWindow second;
-    QCOMPARE(toastLabels(&second).mid(2),
+    QCOMPARE(toastLabels(&window()).mid(2),
              QStringList({u"Device is active!"_s, u"Media data read ok"_s}));
-    QCOMPARE(page(second), u"pageDevice"_s);
-    QCOMPARE(widget<QLabel>(second, "labeldevpath")->text(), DevId);
-    QVERIFY(!boxChecked(second, "media1"));
-    QVERIFY(boxChecked(second, "media2"));
-    QVERIFY(boxChecked(second, "media3"));
-    QCOMPARE(widget<QSlider>(second, "sound_level")->value(), 20);
-    QCOMPARE(queryRows(home.mainStore(), deviceSql), deviceRows);
-    QCOMPARE(queryRows(home.mediaStore(), mediaSql), mediaRows);
+    QCOMPARE(page(window()), u"pageDevice"_s);
+    QCOMPARE(mediaPanel(window()), u"QV8B2024001|011|20|normal"_s);
+    QCOMPARE(stored(), before);
 }
 
 QTEST_MAIN(tst_Startup)
