@@ -25,8 +25,8 @@ QString deviceInformationText(const DeviceInfo &info)
         "Device ID: %1\nName: %2\nModel: %3\nLockers: %4\nLocation: %5\nAddress: %6\n"
         "Description: %7\nStatus: %8");
     return templateText.arg(info.dev_id, info.dev_name, info.dev_model,
-                            QString::number(info.dev_lockers), info.dev_location,
-                            info.dev_address, info.dev_description, statusWord(info.dev_status));
+                            QString::number(info.dev_lockers), info.dev_location, info.dev_address,
+                            info.dev_description, statusWord(info.dev_status));
 }
 
 } // namespace activation

@@ -35,11 +35,11 @@ QString usableBaseUrl(const QString &text)
     if (base.endsWith(QLatin1Char('/')))
         base.chop(1);
     const QUrl url(base, QUrl::StrictMode);
-    const bool usable = url.isValid()
-                        && (url.scheme() == QLatin1String("http")
-                            || url.scheme() == QLatin1String("https"))
-                        && !url.host().isEmpty() && url.path().isEmpty() && !url.hasQuery()
-                        && !url.hasFragment() && url.userInfo().isEmpty();
+    const bool usable =
+        url.isValid()
+        && (url.scheme() == QLatin1String("http") || url.scheme() == QLatin1String("https"))
+        && !url.host().isEmpty() && url.path().isEmpty() && !url.hasQuery() && !url.hasFragment()
+        && url.userInfo().isEmpty();
     return usable ? base : QString();
 }
 

@@ -1,7 +1,7 @@
 #include "app/mainwindow.h"
 #include "app/supportlog.h"
-#include "store/paths.h"
 #include "resources/resources.h"
+#include "store/paths.h"
 #include "ui/fonts.h"
 
 #include <QApplication>

@@ -21,9 +21,9 @@ MainWindow::MainWindow(QWidget *parent)
     prepareForm();
     networkManager = new QNetworkAccessManager(this);
     connect(networkManager, &QNetworkAccessManager::finished, this, &MainWindow::replyFinished);
-    ui->add_device_pushButton->setStyleSheet(QStringLiteral(
-        "QPushButton{border: 1px solid rgb(5, 178, 241);} "
-        "QPushButton:pressed{border: 3px solid rgb(231, 207, 23);}"));
+    ui->add_device_pushButton->setStyleSheet(
+        QStringLiteral("QPushButton{border: 1px solid rgb(5, 178, 241);} "
+                       "QPushButton:pressed{border: 3px solid rgb(231, 207, 23);}"));
     ui->stackedWidget->setCurrentWidget(ui->pageAddDevice);
     makeDataFolders();
     if (openStores())

@@ -3,8 +3,8 @@
 
 #include "app/mainwindow.h"
 
-#include "store/devicesetting.h"
 #include "store/deviceinfo.h"
+#include "store/devicesetting.h"
 #include "store/lockers.h"
 #include "store/log.h"
 #include "store/media.h"
@@ -18,8 +18,8 @@ namespace {
 // the record was found, 0 (the copy unchanged) when it was not or the store
 // cannot be opened.
 template<typename Record>
-int readInto(QSqlDatabase &db, std::optional<Record> (*read)(const QSqlDatabase &),
-             Record &copy, void (*log)(const Record &))
+int readInto(QSqlDatabase &db, std::optional<Record> (*read)(const QSqlDatabase &), Record &copy,
+             void (*log)(const Record &))
 {
     if (!store::ensureOpen(db))
         return 0;

@@ -62,11 +62,10 @@ bool storeReply(QSqlDatabase db, const QJsonObject &reply)
         "dev_address=?, dev_description=?, dev_status=? WHERE id=1"));
     const auto text = [&](const char *key) { return reply.value(QLatin1String(key)).toString(); };
     const int lockers = reply.value(QLatin1String("dev_lockers")).toInt();
-    for (const QVariant &value :
-         {QVariant(text("dev_name")), QVariant(text("dev_model")), QVariant(lockers),
-          QVariant(text("dev_location")), QVariant(text("dev_address")),
-          QVariant(text("dev_description")),
-          QVariant(reply.value(QLatin1String("dev_status")).toInt())})
+    for (const QVariant &value : {QVariant(text("dev_name")), QVariant(text("dev_model")),
+                                  QVariant(lockers), QVariant(text("dev_location")),
+                                  QVariant(text("dev_address")), QVariant(text("dev_description")),
+                                  QVariant(reply.value(QLatin1String("dev_status")).toInt())})
         device.addBindValue(value);
     QSqlQuery setting(db);
     setting.prepare(QStringLiteral("UPDATE device_setting SET dev_timer_system=? WHERE id=1"));

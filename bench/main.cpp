@@ -95,7 +95,7 @@ struct CountedRow
 class Runner
 {
 public:
-    Runner(int repeat, const QString &only) : m_repeat(repeat), m_only(only) {}
+    Runner(int repeat, const QString &only) : m_repeat(repeat), m_only(only) { }
 
     bool measuresOneCase() const { return !m_only.isEmpty(); }
     int repeat() const { return m_repeat; }
@@ -164,9 +164,9 @@ private:
 
 const QStringList &storeTables()
 {
-    static const QStringList tables = {
-        store::deviceInfo::CreateSql, store::deviceSetting::CreateSql,
-        store::process::CreateSql, store::lockers::CreateSql};
+    static const QStringList tables = {store::deviceInfo::CreateSql,
+                                       store::deviceSetting::CreateSql, store::process::CreateSql,
+                                       store::lockers::CreateSql};
     return tables;
 }
 
@@ -204,9 +204,9 @@ void prepareActiveStore(const QString &root)
 // no device folder yet.
 void emptyStore(const QString &file, const QString &deviceFolder)
 {
-    runSql(file, {QStringLiteral("DELETE FROM device_info"),
-                  QStringLiteral("DELETE FROM device_setting"),
-                  QStringLiteral("DELETE FROM lockers")});
+    runSql(file,
+           {QStringLiteral("DELETE FROM device_info"), QStringLiteral("DELETE FROM device_setting"),
+            QStringLiteral("DELETE FROM lockers")});
     check(QDir(deviceFolder).removeRecursively(), QStringLiteral("cannot remove ") + deviceFolder);
 }
 
@@ -542,12 +542,15 @@ Row measureMemory(Runner &runner, int rssRuns)
 
 Row measureStartUp(Runner &runner)
 {
-    const std::vector<double> ms = runner.medians(
-        {{QStringLiteral("start-up"), windowStartUp, false},
-         {QStringLiteral("start-up-bare"), bareStartUp, false}});
+    const std::vector<double> ms =
+        runner.medians({{QStringLiteral("start-up"), windowStartUp, false},
+                        {QStringLiteral("start-up-bare"), bareStartUp, false}});
     return {QStringLiteral("start-up, shown and painted"),
-            QStringLiteral("a bare QMainWindow with the same form, shown and painted"), "ms",
-            1.2, ms[0], ms[1]};
+            QStringLiteral("a bare QMainWindow with the same form, shown and painted"),
+            "ms",
+            1.2,
+            ms[0],
+            ms[1]};
 }
 
 void printReport(Measured &measured, const Row &memory, bool showStatements)

@@ -13,8 +13,8 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    const QString serial = QString::fromUtf8(reinterpret_cast<const char *>(data),
-                                             static_cast<qsizetype>(size));
+    const QString serial =
+        QString::fromUtf8(reinterpret_cast<const char *>(data), static_cast<qsizetype>(size));
     const bool accepted = activation::isAcceptedSerial(serial);
     if (accepted && (serial.size() < 8 || serial.size() > 20))
         __builtin_trap();

@@ -25,7 +25,7 @@ std::optional<DeviceSetting> read(const QSqlDatabase &db)
     if (!seekRecordOne(row, SelectSql))
         return std::nullopt;
     DeviceSetting s;
-    QString *texts[] = {&s.timer1On,  &s.timer2On,  &s.timer3On, &s.timer4On,
+    QString *texts[] = {&s.timer1On,  &s.timer2On,  &s.timer3On,  &s.timer4On,
                         &s.timer1Off, &s.timer2Off, &s.timer3Off, &s.timer4Off,
                         &s.wifi_ssid, &s.wifi_pass, &s.cam1ip,    &s.cam2ip};
     int column = 1;
@@ -39,14 +39,14 @@ std::optional<DeviceSetting> read(const QSqlDatabase &db)
 
 Result insertDefaults(const QSqlDatabase &db)
 {
-    return run(db,
-               QStringLiteral(
-                   "INSERT INTO device_setting (id, timer1On, timer2On, timer3On, timer4On, "
-                   "timer1Off, timer2Off, timer3Off, timer4Off, wifi_ssid, wifi_pass, cam1ip, "
-                   "cam2ip, cam1enable, cam2enable, dev_timer_system) VALUES (1, '08:30', "
-                   "'16:00', '24:60', '24:60', '13:00', '21:30', '24:60', '24:60', 'Quorvin', "
-                   "'47193025', '', '', 1, 0, '' )"),
-               {}, "Insert error:");
+    return run(
+        db,
+        QStringLiteral("INSERT INTO device_setting (id, timer1On, timer2On, timer3On, timer4On, "
+                       "timer1Off, timer2Off, timer3Off, timer4Off, wifi_ssid, wifi_pass, cam1ip, "
+                       "cam2ip, cam1enable, cam2enable, dev_timer_system) VALUES (1, '08:30', "
+                       "'16:00', '24:60', '24:60', '13:00', '21:30', '24:60', '24:60', 'Quorvin', "
+                       "'47193025', '', '', 1, 0, '' )"),
+        {}, "Insert error:");
 }
 
 Result updateTimerSystem(const QSqlDatabase &db, const QString &timerSystem)
@@ -61,10 +61,10 @@ void log(const DeviceSetting &s)
               << "| dev_timer3on:" << s.timer3On << "| dev_timer4on:" << s.timer4On
               << "| dev_timer1off:" << s.timer1Off << "| dev_timer2off:" << s.timer2Off
               << "| dev_timer3off:" << s.timer3Off << "| dev_timer4off:" << s.timer4Off
-              << "| dev_wifi_ssid:" << s.wifi_ssid << "| dev_wifi_pass:" << maskedSecret(s.wifi_pass)
-              << "| dev_cam1_ip:" << s.cam1ip << "| dev_cam2_ip:" << s.cam2ip
-              << "| cam1_enabled:" << s.cam1enable << "| cam2_enabled:" << s.cam2enable
-              << "| dev_timer_system:" << s.dev_timer_system;
+              << "| dev_wifi_ssid:" << s.wifi_ssid
+              << "| dev_wifi_pass:" << maskedSecret(s.wifi_pass) << "| dev_cam1_ip:" << s.cam1ip
+              << "| dev_cam2_ip:" << s.cam2ip << "| cam1_enabled:" << s.cam1enable
+              << "| cam2_enabled:" << s.cam2enable << "| dev_timer_system:" << s.dev_timer_system;
 }
 
 } // namespace store::deviceSetting

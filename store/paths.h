@@ -13,9 +13,9 @@ QString defaultDataRoot();
 QString dataRoot();
 void setDataRoot(const QString &root);
 
-QString productFolderPath(); // <root>Zelvatto/
-QString mainStorePath();     // <root>Zelvatto.sql
-QString mediaStorePath();    // <root>Media.sql
+QString productFolderPath();                    // <root>Zelvatto/
+QString mainStorePath();                        // <root>Zelvatto.sql
+QString mediaStorePath();                       // <root>Media.sql
 QString deviceFolderPath(const QString &devId); // <root><devId>
 
 } // namespace store

@@ -3,8 +3,8 @@
 #include "resources/resources.h"
 #include "store/records.h"
 
-#include <QDir>
 #include "ui/toast.h"
+#include <QDir>
 
 #include <QFile>
 #include <QLabel>
@@ -420,8 +420,8 @@ QStringList entriesOutside(const QStringList &listing, const QString &prefix)
 } // namespace testing
 
 #include <QCheckBox>
-#include <QPixmap>
 #include <QInputMethodEvent>
+#include <QPixmap>
 #include <QSet>
 #include <QSignalSpy>
 
@@ -435,7 +435,7 @@ bool boxChecked(MainWindow &w, const char *checkBoxName)
 bool soundIconIs(MainWindow &w, gui::SoundPicture picture)
 {
     return widget<QLabel>(w, "labelsoundicon")->pixmap().toImage()
-        == QPixmap(gui::soundPicturePath(picture)).toImage();
+           == QPixmap(gui::soundPicturePath(picture)).toImage();
 }
 
 void clearToast(MainWindow &w)
@@ -535,9 +535,7 @@ LookupTimeoutOverride::~LookupTimeoutOverride()
     activation::setLookupTimeoutMs(m_old);
 }
 
-StoreSeed::StoreSeed(const TestHome &home) : m_home(home)
-{
-}
+StoreSeed::StoreSeed(const TestHome &home) : m_home(home) { }
 
 StoreSeed &StoreSeed::tables()
 {
@@ -565,13 +563,13 @@ StoreSeed &StoreSeed::deviceRow(const QString &values)
 
 StoreSeed &StoreSeed::settings(const QString &timerSystem)
 {
-    return mainSql(QStringLiteral(
-                       "INSERT INTO device_setting (id, timer1On, timer2On, timer3On, timer4On, "
+    return mainSql(
+        QStringLiteral("INSERT INTO device_setting (id, timer1On, timer2On, timer3On, timer4On, "
                        "timer1Off, timer2Off, timer3Off, timer4Off, wifi_ssid, wifi_pass, cam1ip, "
                        "cam2ip, cam1enable, cam2enable, dev_timer_system) VALUES (1, '08:30', "
                        "'16:00', '24:60', '24:60', '13:00', '21:30', '24:60', '24:60', 'Quorvin', "
                        "'47193025', '', '', 1, 0, '%1')")
-                       .arg(timerSystem));
+            .arg(timerSystem));
 }
 
 StoreSeed &StoreSeed::lockers(int count)

@@ -126,9 +126,9 @@ class ScriptedHttpServer : public QObject
 public:
     struct Answer
     {
-        QByteArray bytes; // status line, headers and body, written as they are
-        bool hold = false; // wait for release() before writing
-        bool silent = false; // never write anything; the connection stays open
+        QByteArray bytes;       // status line, headers and body, written as they are
+        bool hold = false;      // wait for release() before writing
+        bool silent = false;    // never write anything; the connection stays open
         bool closeAfter = true; // close the connection once the bytes are written
     };
 

@@ -303,9 +303,9 @@ std::optional<Options> parseOptions(const QCoreApplication &app)
         QStringLiteral("catalogue"),
         QStringLiteral("JSON catalogue of devices (default: the built-in sample catalogue)."),
         QStringLiteral("FILE"), kBuiltInCatalogue);
-    const QCommandLineOption accessOption(
-        QStringLiteral("access"), QStringLiteral("Access value (PsW) the server accepts."),
-        QStringLiteral("VALUE"), kDefaultAccessValue);
+    const QCommandLineOption accessOption(QStringLiteral("access"),
+                                          QStringLiteral("Access value (PsW) the server accepts."),
+                                          QStringLiteral("VALUE"), kDefaultAccessValue);
     parser.addOptions({portOption, bindOption, catalogueOption, accessOption});
     parser.process(app);
 

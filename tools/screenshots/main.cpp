@@ -23,14 +23,17 @@ bool prepareActiveDevice(const QString &root)
     QDir().mkpath(root);
     bool ok = true;
     {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("prepare"));
+        QSqlDatabase db =
+            QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("prepare"));
         db.setDatabaseName(root + QStringLiteral("Zelvatto.sql"));
         ok = db.open();
         QSqlQuery q(db);
-        for (QLatin1String statement : {store::deviceInfo::CreateSql, store::deviceSetting::CreateSql,
-                                      store::lockers::CreateSql, store::process::CreateSql})
+        for (QLatin1String statement :
+             {store::deviceInfo::CreateSql, store::deviceSetting::CreateSql,
+              store::lockers::CreateSql, store::process::CreateSql})
             ok = ok && q.exec(QString(statement));
-        ok = ok && q.exec(QStringLiteral(
+        ok = ok
+             && q.exec(QStringLiteral(
                  "INSERT INTO device_info (id, dev_id, dev_name, dev_model, dev_lockers, "
                  "dev_location, dev_address, dev_description, dev_status) VALUES (1, "
                  "'QV16F2024005', 'Harbour Mall West', 'Fjor', 16, 'Level 1, east entrance', "
