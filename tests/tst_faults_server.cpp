@@ -179,34 +179,6 @@ void expectUnchanged(const Stored &before, const Stored &after)
     QCOMPARE(after.tree, before.tree);
 }
 
-// The window still paints, reacts to its button and shows a new toast.
-void expectResponsive(MainWindow &w)
-{
-    const QImage picture = w.grab().toImage();
-    QVERIFY(!picture.isNull());
-    QCOMPARE(picture.size(), w.size() * picture.devicePixelRatio());
-    if (page(w) == u"pageAddDevice") {
-        submitSerial(w, u"short"_s);
-        QCOMPARE(lastToast(w), u"Id bad format inserted!"_s);
-    }
-    callToast(&w, u"still answering"_s, 0);
-    QCOMPARE(lastToast(w), u"still answering"_s);
-}
-
-// Each locker 1..count has exactly one row, and there are no others.
-void expectLockerSet(const TestHome &home, int count)
-{
-    QStringList expected;
-    for (int id = 1; id <= count; ++id)
-        expected.append(QStringLiteral("%1|1").arg(id));
-    QCOMPARE(
-        rows(home.mainStore(),
-             u"SELECT locker_id, COUNT(*) FROM lockers GROUP BY locker_id ORDER BY locker_id"_s),
-        expected);
-    QCOMPARE(rows(home.mainStore(), u"SELECT COUNT(*) FROM lockers"_s),
-             QStringList{QString::number(count)});
-}
-
 // The device row and the timer text hold these texts (as recordFields gives
 // them), stored as valid UTF-8 whatever bytes they came in.
 void expectStoredDevice(const TestHome &home, const QStringList &fields, int status,
@@ -235,7 +207,7 @@ void expectActivated(const TestHome &home, MainWindow &w, const QStringList &fie
 {
     QCOMPARE(lastToast(w), u"Everything is OK"_s);
     QCOMPARE(page(w), u"pageDevice"_s);
-    expectLockerSet(home, fields[3].toInt());
+    QCOMPARE(storedLockers(home), newLockerSet(fields[3].toInt()));
     QVERIFY(widget<QLabel>(w, "label_device_information")->text() == activeDeviceText(fields));
     QStringList tree = treeBefore;
     tree.append(u"QUORVIN/"_s + fields[0] + u'/');

@@ -119,14 +119,6 @@ int requestsInFlight(MainWindow &w)
     return networkManagerOf(&w)->findChildren<QNetworkReply *>().size();
 }
 
-// The window still paints and shows a new toast.
-void expectResponsive(MainWindow &w)
-{
-    QVERIFY(!w.grab().toImage().isNull());
-    callToast(&w, u"still answering"_s, 0);
-    QCOMPARE(lastToast(w), u"still answering"_s);
-}
-
 // Every table the Main and Media stores hold, row by row, and a hash of each
 // file's bytes.
 QStringList stored(const TestHome &home)

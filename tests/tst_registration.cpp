@@ -71,23 +71,6 @@ QStringList defaultSettingRows(const QString &timerSystem)
             + timerSystem};
 }
 
-QStringList lockerRows(const TestHome &home)
-{
-    return rows(home.mainStore(),
-                u"SELECT locker_id, locker_mobile, locker_password, locker_icon, locker_nfc, "
-                "locker_finger, locker_timestart, locker_timechange, locker_startmode, "
-                "locker_endmode, locker_status FROM lockers ORDER BY locker_id, row"_s);
-}
-
-// Lockers 1..count, one blank row each.
-QStringList blankLockers(int count)
-{
-    QStringList expected;
-    for (int id = 1; id <= count; ++id)
-        expected.append(QStringLiteral("%1|||0||0|||||0").arg(id));
-    return expected;
-}
-
 // The folders under the home folder at any depth: the data root, its product
 // folder and the device folders made, and nothing that escaped the data root.
 QStringList folders(const TestHome &home)
@@ -113,7 +96,7 @@ void expectActivated(const TestHome &home, MainWindow &w, const QString &serial,
 {
     QCOMPARE(deviceRows(home), QStringList{deviceRow(serial, lockers, 1)});
     QCOMPARE(settingRows(home), defaultSettingRows(u"07:00-19:00"_s));
-    QCOMPARE(lockerRows(home), blankLockers(lockers));
+    QCOMPARE(storedLockers(home), newLockerSet(lockers));
     QCOMPARE(page(w), u"pageDevice"_s);
     QCOMPARE(widget<QLabel>(w, "label_device_information")->text(),
              activeDeviceText(fields(serial, lockers)));
@@ -229,7 +212,7 @@ void TstRegistration::anotherSerialAfterNoActivation()
     QVERIFY(log.indexOf(logged) >= 0);
     QCOMPARE(deviceRows(home()), QStringList{storedRow});
     QCOMPARE(settingRows(home()), defaultSettingRows(timerSystem));
-    QVERIFY(lockerRows(home()).isEmpty());
+    QVERIFY(storedLockers(home()).isEmpty());
     QCOMPARE(page(w), u"pageAddDevice"_s);
     QCOMPARE(folders(home()), expectedFolders());
 
@@ -283,14 +266,14 @@ void TstRegistration::manualActivation()
         QCOMPARE(page(w), u"pageManual"_s);
         QCOMPARE(toastLabels(&w), toastsBefore);
         QVERIFY(deviceRows(home()).isEmpty());
-        QVERIFY(lockerRows(home()).isEmpty());
+        QVERIFY(storedLockers(home()).isEmpty());
         QCOMPARE(folders(home()), expectedFolders());
         return;
     }
     const QStringList shown{serial, u" Hall B "_s, model, QString::number(lockers), {}, {}, {}};
     QCOMPARE(page(w), u"pageDevice"_s);
     QCOMPARE(deviceRows(home()), QStringList{u"1|"_s + shown.join(u'|') + u"|1"_s});
-    QCOMPARE(lockerRows(home()), blankLockers(lockers));
+    QCOMPARE(storedLockers(home()), newLockerSet(lockers));
     // Location, address and description are stored as empty texts, not NULL.
     QCOMPARE(
         queryRows(home().mainStore(),

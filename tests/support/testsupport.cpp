@@ -188,11 +188,6 @@ int callInt(MainWindow *w, const char *slot)
     return result;
 }
 
-void callVoid(MainWindow *w, const char *slot)
-{
-    mustInvoke(QMetaObject::invokeMethod(w, slot, Qt::DirectConnection), slot);
-}
-
 bool callBool(MainWindow *w, const char *slot, const QString &a)
 {
     bool result = false;
@@ -718,6 +713,19 @@ QJsonObject deviceEntry(const QStringList &fields, int status, const QString &ti
 QStringList storedLockers(const TestHome &home)
 {
     return rows(home.mainStore(), store::lockers::SelectSql + QStringLiteral(" ORDER BY row"));
+}
+
+void expectResponsive(MainWindow &w)
+{
+    const QImage picture = w.grab().toImage();
+    QVERIFY(!picture.isNull());
+    QCOMPARE(picture.size(), w.size() * picture.devicePixelRatio());
+    if (page(w) == QLatin1String("pageAddDevice")) {
+        submitSerial(w, QStringLiteral("short"));
+        QCOMPARE(lastToast(w), QStringLiteral("Id bad format inserted!"));
+    }
+    callToast(&w, QStringLiteral("still answering"), 0);
+    QCOMPARE(lastToast(w), QStringLiteral("still answering"));
 }
 
 QStringList newLockerSet(int count)

@@ -57,7 +57,6 @@ QByteArray fileBytes(const QString &file);
 // Calls a private slot of the window through its meta-object.
 bool callBool(MainWindow *w, const char *slot);
 int callInt(MainWindow *w, const char *slot);
-void callVoid(MainWindow *w, const char *slot);
 bool callBool(MainWindow *w, const char *slot, const QString &a);
 bool callBool(MainWindow *w, const char *slot, const QString &a, int b);
 void callToast(MainWindow *w, const QString &message, int clearErrors);
@@ -328,6 +327,10 @@ QStringList storedLockers(const TestHome &home);
 
 // The rows of lockers 1 to count as a new set holds them: blank, status 0.
 QStringList newLockerSet(int count);
+
+// The window still paints, reacts to its button (on the serial page) and
+// shows a new toast; call with QVERIFY's rules, from a test function.
+void expectResponsive(MainWindow &w);
 
 } // namespace testing
 
