@@ -62,17 +62,10 @@ private:
     }
 };
 
-// The texts of a record the tests send, derived from its name: dev_id, name,
-// model, lockers, location, address, description.
+// The texts of a record the tests send, derived from its name.
 QStringList recordFields(const QString &name, int lockers)
 {
-    return {Serial,
-            name,
-            u"Dorne"_s,
-            QString::number(lockers),
-            u"Location "_s + name,
-            u"Address "_s + name,
-            u"Description "_s + name};
+    return sampleFields(Serial, name, lockers);
 }
 
 QJsonObject record(const QString &name, int lockers, int status)

@@ -21,17 +21,10 @@ const QString FirstRunToast = u"Database Created! Insert printed serial number!"
 const QStringList ActivatedToasts{SavedToast, u"Locker db create! OK"_s, u"Lockers insert! OK"_s,
                                   u"Everything is OK"_s};
 
-// The texts of a catalogue entry, derived from its ID: dev_id, name, model,
-// lockers, location, address, description.
+// The texts of a catalogue entry, derived from its ID.
 QStringList fields(const QString &id, int lockers)
 {
-    return {id,
-            u"Name "_s + id,
-            u"Dorne"_s,
-            QString::number(lockers),
-            u"Location "_s + id,
-            u"Address "_s + id,
-            u"Description "_s + id};
+    return sampleFields(id, u"Name "_s + id, lockers);
 }
 
 QJsonObject device(const QString &id, int lockers, int status)

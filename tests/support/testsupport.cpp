@@ -728,6 +728,17 @@ void expectResponsive(MainWindow &w)
     QCOMPARE(lastToast(w), QStringLiteral("still answering"));
 }
 
+QStringList sampleFields(const QString &devId, const QString &name, int lockers)
+{
+    return {devId,
+            name,
+            QStringLiteral("Dorne"),
+            QString::number(lockers),
+            QStringLiteral("Location ") + name,
+            QStringLiteral("Address ") + name,
+            QStringLiteral("Description ") + name};
+}
+
 QStringList newLockerSet(int count)
 {
     QStringList lines;

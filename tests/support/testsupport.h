@@ -312,6 +312,10 @@ void reportFaultsTried();
 bool submitAndWait(MainWindow &w, const QString &serial,
                    const std::function<void()> &whilePending = {}, int ms = 10000);
 
+// The texts of a sample record, the others derived from its name: dev_id,
+// name, model, lockers, location, address and description.
+QStringList sampleFields(const QString &devId, const QString &name, int lockers);
+
 // The device page's text for an active device of these fields: dev_id, name,
 // model, lockers, location, address and description.
 QString activeDeviceText(const QStringList &fields);
