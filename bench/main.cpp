@@ -254,7 +254,8 @@ double windowRegistration(MainWindow &window, const QString &root)
     // As in a program that has read no device row since it started.
     store::resetRecords();
     Toast = ToastLines();
-    window.findChild<QStackedWidget *>(QStringLiteral("stackedWidget"))->setCurrentIndex(0);
+    window.findChild<QStackedWidget *>(QStringLiteral("stackedWidget"))
+        ->setCurrentWidget(window.findChild<QWidget *>(QStringLiteral("pageAddDevice")));
     settle();
     QSignalSpy finished(window.findChild<QNetworkAccessManager *>(),
                         &QNetworkAccessManager::finished);
@@ -594,17 +595,17 @@ int run(Runner &runner, int rssRuns, bool showStatements, const QString &home)
     return 0;
 }
 
-} // namespace
-
-int main(int argc, char *argv[])
+struct Options
 {
-    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    qInstallMessageHandler(dropMessage);
-    QApplication app(argc, argv);
-    registerResources();
-    gui::substituteMissingFonts();
+    int repeat = 21;
+    int rssRuns = 7;
+    QString only;
+    bool statements = false;
+    QString rssChild; // set in a memory child only
+};
 
+Options parseOptions(const QApplication &app)
+{
     QCommandLineParser parser;
     parser.addHelpOption();
     const QCommandLineOption repeatOption(u"repeat"_s, u"Runs per measurement (default 21)."_s,
@@ -625,15 +626,31 @@ int main(int argc, char *argv[])
     childOption.setFlags(QCommandLineOption::HiddenFromHelp);
     parser.addOptions({repeatOption, rssOption, onlyOption, statementsOption, childOption});
     parser.process(app);
-    if (parser.isSet(childOption))
-        return rssChild(parser.value(childOption));
+    return {std::max(1, parser.value(repeatOption).toInt()),
+            std::max(1, parser.value(rssOption).toInt()), parser.value(onlyOption),
+            parser.isSet(statementsOption), parser.value(childOption)};
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    qInstallMessageHandler(dropMessage);
+    QApplication app(argc, argv);
+    registerResources();
+    gui::substituteMissingFonts();
+
+    const Options options = parseOptions(app);
+    if (!options.rssChild.isEmpty())
+        return rssChild(options.rssChild);
 
     QTemporaryDir home;
     useScratchHome(home.path());
     try {
-        Runner runner(std::max(1, parser.value(repeatOption).toInt()), parser.value(onlyOption));
-        return run(runner, std::max(1, parser.value(rssOption).toInt()),
-                   parser.isSet(statementsOption), home.path());
+        Runner runner(options.repeat, options.only);
+        return run(runner, options.rssRuns, options.statements, home.path());
     } catch (const std::exception &failure) {
         std::fprintf(stderr, "quorvin-bench: %s\n", failure.what());
         return 1;
