@@ -80,7 +80,6 @@ public:
     // passed on as they are.
     bool start(const QString &catalogueFile = QString(),
                const QStringList &arguments = QStringList());
-    QString baseUrl() const { return m_url; }
 
 private:
     QProcess m_process;
@@ -135,7 +134,6 @@ public:
     ~ScriptedHttpServer() override;
 
     bool start();
-    QString baseUrl() const { return m_url; }
 
     void addAnswer(const Answer &answer);
     // Writes the held answer of the request that arrived index-th (from 0);
