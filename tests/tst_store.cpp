@@ -130,12 +130,10 @@ void tst_Store::deviceInfoRead_data()
     const QString line = QStringLiteral(
         "DevID: \"%1\" | Name: \"%2\" | Model: \"QV8\" | Lockers: %3 | Location: \" Hall \" | "
         "Address: \"Main street 12\" | Description: \"Near the gate\" | Status: %4");
-    QTest::newRow("blank ID") << QStringList{u"1, '   ', 'Brisa', 8, 1"_s}
-                              << line.arg(u"UNKNOWNID"_s, u"Brisa"_s, u"8"_s, u"1"_s);
-    QTest::newRow("empty ID") << QStringList{u"1, '', 'Brisa', 8, 1"_s}
-                              << line.arg(u"UNKNOWNID"_s, u"Brisa"_s, u"8"_s, u"1"_s);
-    QTest::newRow("missing ID") << QStringList{u"1, NULL, 'Brisa', 8, 1"_s}
-                                << line.arg(u"UNKNOWNID"_s, u"Brisa"_s, u"8"_s, u"1"_s);
+    const QString unknownId = line.arg(u"UNKNOWNID"_s, u"Brisa"_s, u"8"_s, u"1"_s);
+    QTest::newRow("blank ID") << QStringList{u"1, '   ', 'Brisa', 8, 1"_s} << unknownId;
+    QTest::newRow("empty ID") << QStringList{u"1, '', 'Brisa', 8, 1"_s} << unknownId;
+    QTest::newRow("missing ID") << QStringList{u"1, NULL, 'Brisa', 8, 1"_s} << unknownId;
     QTest::newRow("only the ID is trimmed")
         << QStringList{u"1, '\tQV8B2024001  ', ' Brisa ', 8, 1"_s}
         << line.arg(Serial, u" Brisa "_s, u"8"_s, u"1"_s);
