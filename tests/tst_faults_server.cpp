@@ -33,8 +33,6 @@ const QString UnreadableToast = u"Server reply could not be read!"_s;
 const QString ServerErrorToast = u"Server error or bad connection!"_s;
 const QString ResentToast = u"Try connect server!"_s;
 const QString SavedToast = u"ID Save, Try connect server!"_s;
-const QString DeviceSelect = u"SELECT id, dev_id, dev_name, dev_model, dev_lockers, dev_location, "
-                             "dev_address, dev_description, dev_status FROM device_info"_s;
 
 // Lines longer than this reach the test output cut short; the capture keeps
 // them whole. Bodies of several megabytes are logged by the window.
@@ -178,7 +176,7 @@ void expectStoredDevice(const TestHome &home, const QStringList &fields, int sta
                         const QString &timerSystem)
 {
     const QString main = home.mainStore();
-    QCOMPARE(rows(main, DeviceSelect),
+    QCOMPARE(storedDevices(home),
              QStringList{u"1|"_s + fields.join(u'|') + u'|' + QString::number(status)});
     QCOMPARE(rows(main, u"SELECT dev_timer_system FROM device_setting"_s),
              QStringList{timerSystem});
@@ -216,7 +214,6 @@ struct Lookup
     std::unique_ptr<ScriptedHttpServer> scripted;
     std::unique_ptr<ServerUrlOverride> closed;
     std::unique_ptr<LookupTimeoutOverride> timeout;
-    QTemporaryDir dir;
     ClippedOutput clipped;
     LogCapture log;
     QString pressToast;
@@ -227,10 +224,8 @@ bool startServer(Lookup &lookup, const Script &script)
 {
     lookup.timeout = std::make_unique<LookupTimeoutOverride>(script.timeoutMs);
     if (!script.entry.isEmpty()) {
-        const QString catalogue = lookup.dir.filePath(u"catalogue.json"_s);
         lookup.reference = std::make_unique<DirectoryServer>();
-        return writeCatalogue(catalogue, {script.entry})
-               && lookup.reference->start(catalogue, script.arguments);
+        return lookup.reference->serve({script.entry}, script.arguments);
     }
     if (!script.answers.isEmpty()) {
         lookup.scripted = std::make_unique<ScriptedHttpServer>();
@@ -238,7 +233,7 @@ bool startServer(Lookup &lookup, const Script &script)
             lookup.scripted->addAnswer(answer);
         return lookup.scripted->start();
     }
-    lookup.closed = std::make_unique<ServerUrlOverride>(closedServerUrl());
+    lookup.closed = std::make_unique<ServerUrlOverride>();
     return true;
 }
 

@@ -9,6 +9,7 @@
 
 using activation::DeviceReply;
 using activation::ReplyKind;
+using testing::ServerUrlOverride;
 
 Q_DECLARE_METATYPE(activation::ReplyKind)
 
@@ -40,32 +41,6 @@ QString described(const std::optional<DeviceReply> &reply)
     values << QString::number(reply->dev_lockers) << QString::number(reply->dev_status);
     return values.join(QLatin1Char('|'));
 }
-
-// Sets QUORVIN_SERVER_URL for one scope and restores what was there.
-class ServerUrlVariable
-{
-public:
-    explicit ServerUrlVariable(const QByteArray *value)
-        : m_wasSet(qEnvironmentVariableIsSet("QUORVIN_SERVER_URL")),
-          m_old(qgetenv("QUORVIN_SERVER_URL"))
-    {
-        if (value)
-            qputenv("QUORVIN_SERVER_URL", *value);
-        else
-            qunsetenv("QUORVIN_SERVER_URL");
-    }
-    ~ServerUrlVariable()
-    {
-        if (m_wasSet)
-            qputenv("QUORVIN_SERVER_URL", m_old);
-        else
-            qunsetenv("QUORVIN_SERVER_URL");
-    }
-
-private:
-    bool m_wasSet;
-    QByteArray m_old;
-};
 
 } // namespace
 
@@ -357,7 +332,7 @@ void TstLookup::serverBaseUrl()
 
     QString compiledIn;
     {
-        ServerUrlVariable unset(nullptr);
+        ServerUrlOverride unset(std::nullopt);
         compiledIn = activation::serverBaseUrl();
     }
     const QUrl fallback(compiledIn, QUrl::StrictMode);
@@ -365,13 +340,12 @@ void TstLookup::serverBaseUrl()
     QCOMPARE(fallback.scheme(), QStringLiteral("http"));
     QVERIFY(fallback.path().isEmpty());
     {
-        const QByteArray empty;
-        ServerUrlVariable set(&empty);
+        ServerUrlOverride empty(QByteArray(""));
         QCOMPARE(activation::serverBaseUrl(), compiledIn);
     }
 
     testing::LogCapture log;
-    ServerUrlVariable set(&value);
+    ServerUrlOverride set(value);
     // A lone trailing slash is dropped, so the lookup path joins without "//".
     QString expected = QString::fromUtf8(value);
     if (expected.endsWith(QLatin1Char('/')))

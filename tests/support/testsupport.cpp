@@ -112,6 +112,7 @@ int LogCapture::indexOf(const QString &exactLine) const
     return capturedLines().indexOf(exactLine);
 }
 
+namespace {
 QList<QVariantList> queryRows(const QString &file, const QString &sql)
 {
     QList<QVariantList> rows;
@@ -138,6 +139,7 @@ QList<QVariantList> queryRows(const QString &file, const QString &sql)
     QSqlDatabase::removeDatabase(name);
     return rows;
 }
+} // namespace
 
 bool execSql(const QString &file, const QString &sql)
 {
@@ -184,24 +186,6 @@ int callInt(MainWindow *w, const char *slot)
 {
     int result = -1;
     mustInvoke(QMetaObject::invokeMethod(w, slot, Qt::DirectConnection, Q_RETURN_ARG(int, result)),
-               slot);
-    return result;
-}
-
-bool callBool(MainWindow *w, const char *slot, const QString &a)
-{
-    bool result = false;
-    mustInvoke(QMetaObject::invokeMethod(w, slot, Qt::DirectConnection, Q_RETURN_ARG(bool, result),
-                                         Q_ARG(QString, a)),
-               slot);
-    return result;
-}
-
-bool callBool(MainWindow *w, const char *slot, const QString &a, int b)
-{
-    bool result = false;
-    mustInvoke(QMetaObject::invokeMethod(w, slot, Qt::DirectConnection, Q_RETURN_ARG(bool, result),
-                                         Q_ARG(QString, a), Q_ARG(int, b)),
                slot);
     return result;
 }
@@ -265,6 +249,12 @@ bool DirectoryServer::start(const QString &catalogueFile, const QStringList &arg
 
 namespace testing {
 
+bool DirectoryServer::serve(const QJsonArray &devices, const QStringList &arguments)
+{
+    const QString file = m_dir.filePath(QStringLiteral("catalogue.json"));
+    return m_dir.isValid() && writeCatalogue(file, devices) && start(file, arguments);
+}
+
 bool writeCatalogue(const QString &file, const QJsonArray &devices)
 {
     QFile out(file);
@@ -273,16 +263,6 @@ bool writeCatalogue(const QString &file, const QJsonArray &devices)
     const QByteArray text =
         QJsonDocument(QJsonObject{{QStringLiteral("devices"), devices}}).toJson();
     return out.write(text) == text.size();
-}
-
-quint16 closedLoopbackPort()
-{
-    QTcpServer probe;
-    if (!probe.listen(QHostAddress::LocalHost, 0))
-        return 0;
-    const quint16 port = probe.serverPort();
-    probe.close();
-    return port;
 }
 
 } // namespace testing
@@ -498,25 +478,37 @@ QImage pixels(const QImage &image)
     return image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
 }
 
-bool startServer(DirectoryServer &server, const QTemporaryDir &dir, const QJsonArray &devices)
+namespace {
+// A loopback port nothing listens on: bound once, then released.
+QByteArray closedServerUrl()
 {
-    const QString file = dir.filePath(QStringLiteral("catalogue.json"));
-    return dir.isValid() && writeCatalogue(file, devices) && server.start(file);
+    QTcpServer probe;
+    if (!probe.listen(QHostAddress::LocalHost, 0))
+        return "http://127.0.0.1:0";
+    const quint16 port = probe.serverPort();
+    probe.close();
+    return "http://127.0.0.1:" + QByteArray::number(port);
 }
+} // namespace
 
-ServerUrlOverride::ServerUrlOverride(const QString &url)
+ServerUrlOverride::ServerUrlOverride() : ServerUrlOverride(closedServerUrl()) { }
+
+ServerUrlOverride::ServerUrlOverride(const std::optional<QByteArray> &value)
 {
-    qputenv("QUORVIN_SERVER_URL", url.toUtf8());
+    if (qEnvironmentVariableIsSet("QUORVIN_SERVER_URL"))
+        m_old = qgetenv("QUORVIN_SERVER_URL");
+    if (value)
+        qputenv("QUORVIN_SERVER_URL", *value);
+    else
+        qunsetenv("QUORVIN_SERVER_URL");
 }
 
 ServerUrlOverride::~ServerUrlOverride()
 {
-    qunsetenv("QUORVIN_SERVER_URL");
-}
-
-QString closedServerUrl()
-{
-    return QStringLiteral("http://127.0.0.1:%1").arg(closedLoopbackPort());
+    if (m_old)
+        qputenv("QUORVIN_SERVER_URL", *m_old);
+    else
+        qunsetenv("QUORVIN_SERVER_URL");
 }
 
 LookupTimeoutOverride::LookupTimeoutOverride(int ms) : m_old(activation::lookupTimeoutMs())
@@ -708,6 +700,11 @@ QJsonObject deviceEntry(const QStringList &fields, int status, const QString &ti
                        {QStringLiteral("dev_description"), fields.value(6)},
                        {QStringLiteral("dev_status"), status},
                        {QStringLiteral("dev_timer_system"), timerSystem}};
+}
+
+QStringList storedDevices(const TestHome &home)
+{
+    return rows(home.mainStore(), store::deviceInfo::SelectSql + QStringLiteral(" ORDER BY row"));
 }
 
 QStringList storedLockers(const TestHome &home)

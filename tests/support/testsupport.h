@@ -9,7 +9,10 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
+class QJsonArray;
+class QJsonObject;
 class QNetworkAccessManager;
 
 namespace testing {
@@ -48,17 +51,14 @@ public:
     int indexOf(const QString &exactLine) const;
 };
 
-// Runs statements on a store file through a connection of its own, so the
+// Runs a statement on a store file through a connection of its own, so the
 // test sees what is on disk rather than what the window holds in memory.
-QList<QVariantList> queryRows(const QString &file, const QString &sql);
 bool execSql(const QString &file, const QString &sql);
 QByteArray fileBytes(const QString &file);
 
-// Calls a private slot of the window through its meta-object.
+// Calls a private slot of the window without arguments through its meta-object.
 bool callBool(MainWindow *w, const char *slot);
 int callInt(MainWindow *w, const char *slot);
-bool callBool(MainWindow *w, const char *slot, const QString &a);
-bool callBool(MainWindow *w, const char *slot, const QString &a, int b);
 void callToast(MainWindow *w, const QString &message, int clearErrors);
 
 // The four toast labels, top to bottom.
@@ -80,24 +80,17 @@ public:
     // passed on as they are.
     bool start(const QString &catalogueFile = QString(),
                const QStringList &arguments = QStringList());
+    // Writes the devices as a catalogue of its own and starts on it.
+    bool serve(const QJsonArray &devices, const QStringList &arguments = QStringList());
 
 private:
+    QTemporaryDir m_dir;
     QProcess m_process;
     QString m_url;
 };
 
-} // namespace testing
-
-class QJsonArray;
-class QJsonObject;
-
-namespace testing {
-
 // Writes a directory server catalogue {"devices": [...]} to file.
 bool writeCatalogue(const QString &file, const QJsonArray &devices);
-
-// A loopback port nothing listens on: bound once, then released.
-quint16 closedLoopbackPort();
 
 } // namespace testing
 
@@ -217,28 +210,28 @@ void click(MainWindow &w, const char *button);
 // add button.
 void submitSerial(MainWindow &w, const QString &serial);
 
-// queryRows with each row as one "a|b|c" text, which reads well when a
-// comparison fails.
+// The rows a statement gives, read as execSql runs it, each as one "a|b|c"
+// text, which reads well when a comparison fails.
 QStringList rows(const QString &file, const QString &sql);
 
 // Pixmaps hold premultiplied pixels; compare pictures in that form.
 QImage pixels(const QImage &image);
 
-// Writes the devices as dir/catalogue.json and starts the server on it.
-bool startServer(DirectoryServer &server, const QTemporaryDir &dir, const QJsonArray &devices);
-
-// Points the window at an address for one scope.
+// Sets QUORVIN_SERVER_URL for one scope, or unsets it for std::nullopt, and
+// restores what was there. Without a value it points the window at a loopback
+// port where nothing listens.
 class ServerUrlOverride
 {
 public:
-    explicit ServerUrlOverride(const QString &url);
+    ServerUrlOverride();
+    explicit ServerUrlOverride(const std::optional<QByteArray> &value);
     ~ServerUrlOverride();
     ServerUrlOverride(const ServerUrlOverride &) = delete;
     ServerUrlOverride &operator=(const ServerUrlOverride &) = delete;
-};
 
-// An address on loopback where nothing listens.
-QString closedServerUrl();
+private:
+    std::optional<QByteArray> m_old;
+};
 
 // Sets the lookup time-out for one scope; 0 or less keeps the current one.
 class LookupTimeoutOverride
@@ -323,8 +316,9 @@ QString activeDeviceText(const QStringList &fields);
 QJsonObject deviceEntry(const QStringList &fields, int status,
                         const QString &timerSystem = QStringLiteral("07:00-19:00"));
 
-// The locker rows of the Main store as the store's select gives them, each as
-// "a|b|c", in row order.
+// The device and the locker rows of the Main store as the store's selects
+// give them, each as "a|b|c", in row order.
+QStringList storedDevices(const TestHome &home);
 QStringList storedLockers(const TestHome &home);
 
 // The rows of lockers 1 to count as a new set holds them: blank, status 0.
