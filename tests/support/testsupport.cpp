@@ -744,4 +744,19 @@ QStringList newLockerSet(int count)
     return lines;
 }
 
+QString storedDeviceRow(const QStringList &fields, int status)
+{
+    return QStringLiteral("1|") + fields.join(QLatin1Char('|')) + QLatin1Char('|')
+           + QString::number(status);
+}
+
+void expectActiveDevice(const TestHome &home, MainWindow &w, const QStringList &fields)
+{
+    // Compared as booleans: a text of megabytes would flood the output.
+    QVERIFY(storedDevices(home) == QStringList{storedDeviceRow(fields, 1)});
+    QCOMPARE(storedLockers(home), newLockerSet(fields.value(3).toInt()));
+    QCOMPARE(page(w), QStringLiteral("pageDevice"));
+    QVERIFY(widget<QLabel>(w, "label_device_information")->text() == activeDeviceText(fields));
+}
+
 } // namespace testing

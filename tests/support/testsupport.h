@@ -324,6 +324,14 @@ QStringList storedLockers(const TestHome &home);
 // The rows of lockers 1 to count as a new set holds them: blank, status 0.
 QStringList newLockerSet(int count);
 
+// The row storedDevices gives for the device of these fields (as
+// activeDeviceText takes them) and status.
+QString storedDeviceRow(const QStringList &fields, int status);
+
+// The device of these fields is active: its row, a new set of its lockers, and
+// the device page showing it. Call with QVERIFY's rules, from a test function.
+void expectActiveDevice(const TestHome &home, MainWindow &w, const QStringList &fields);
+
 // The window still paints, reacts to its button (on the serial page) and
 // shows a new toast; call with QVERIFY's rules, from a test function.
 void expectResponsive(MainWindow &w);
