@@ -1,20 +1,35 @@
 #include "support/testsupport.h"
 
+#include "activation/lookup.h"
 #include "resources/resources.h"
 #include "store/records.h"
-
 #include "ui/toast.h"
-#include <QDir>
 
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QDir>
+#include <QDirIterator>
 #include <QFile>
+#include <QInputMethodEvent>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMetaObject>
 #include <QMutex>
 #include <QNetworkAccessManager>
+#include <QPixmap>
+#include <QSet>
+#include <QSignalSpy>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <QStackedWidget>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTest>
 #include <QUuid>
 
 namespace {
@@ -240,15 +255,6 @@ bool DirectoryServer::start(const QString &catalogueFile, const QStringList &arg
     return true;
 }
 
-} // namespace testing
-
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QTcpServer>
-
-namespace testing {
-
 bool DirectoryServer::serve(const QJsonArray &devices, const QStringList &arguments)
 {
     const QString file = m_dir.filePath(QStringLiteral("catalogue.json"));
@@ -264,13 +270,6 @@ bool writeCatalogue(const QString &file, const QJsonArray &devices)
         QJsonDocument(QJsonObject{{QStringLiteral("devices"), devices}}).toJson();
     return out.write(text) == text.size();
 }
-
-} // namespace testing
-
-#include <QDirIterator>
-#include <QTcpSocket>
-
-namespace testing {
 
 ScriptedHttpServer::ScriptedHttpServer(QObject *parent)
     : QObject(parent), m_server(new QTcpServer(this))
@@ -392,16 +391,6 @@ QStringList entriesOutside(const QStringList &listing, const QString &prefix)
     return outside;
 }
 
-} // namespace testing
-
-#include <QCheckBox>
-#include <QInputMethodEvent>
-#include <QPixmap>
-#include <QSet>
-#include <QSignalSpy>
-
-namespace testing {
-
 bool boxChecked(MainWindow &w, const char *checkBoxName)
 {
     return widget<QCheckBox>(w, checkBoxName)->isChecked();
@@ -426,17 +415,6 @@ QStringList linesStartingWith(const LogCapture &log, const QString &prefix)
             found.append(line);
     return found;
 }
-
-} // namespace testing
-
-#include "activation/lookup.h"
-
-#include <QAbstractButton>
-#include <QLineEdit>
-#include <QStackedWidget>
-#include <QTest>
-
-namespace testing {
 
 QString page(MainWindow &w)
 {

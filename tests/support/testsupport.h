@@ -1,7 +1,13 @@
 #pragma once
 
 #include "app/mainwindow.h"
+#include "ui/soundlevel.h"
 
+#include <QByteArray>
+#include <QImage>
+#include <QList>
+#include <QObject>
+#include <QPointer>
 #include <QProcess>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -14,6 +20,8 @@
 class QJsonArray;
 class QJsonObject;
 class QNetworkAccessManager;
+class QTcpServer;
+class QTcpSocket;
 
 namespace testing {
 
@@ -92,18 +100,6 @@ private:
 // Writes a directory server catalogue {"devices": [...]} to file.
 bool writeCatalogue(const QString &file, const QJsonArray &devices);
 
-} // namespace testing
-
-#include <QByteArray>
-#include <QList>
-#include <QObject>
-#include <QPointer>
-
-class QTcpServer;
-class QTcpSocket;
-
-namespace testing {
-
 // An HTTP server on loopback whose answers a test writes byte for byte, for
 // the faults a well-behaved server never produces: answers that never come,
 // bodies cut short, answers sent in another order than the requests came.
@@ -162,12 +158,6 @@ QStringList treeListing(const QString &dir);
 // The entries of a listing that do not lie under prefix (such as "QUORVIN/").
 QStringList entriesOutside(const QStringList &listing, const QString &prefix);
 
-} // namespace testing
-
-#include "ui/soundlevel.h"
-
-namespace testing {
-
 // The window's child with that object name. Ends the test program when the
 // form has none, so that a renamed widget cannot pass unnoticed.
 template<typename T>
@@ -190,12 +180,6 @@ void clearToast(MainWindow &w);
 
 // The captured lines that begin with prefix, in the order they were written.
 QStringList linesStartingWith(const LogCapture &log, const QString &prefix);
-
-} // namespace testing
-
-#include <QImage>
-
-namespace testing {
 
 // The object name of the page stackedWidget shows ("pageDevice", ...).
 QString page(MainWindow &w);
@@ -335,12 +319,6 @@ void expectActiveDevice(const TestHome &home, MainWindow &w, const QStringList &
 // The window still paints, reacts to its button (on the serial page) and
 // shows a new toast; call with QVERIFY's rules, from a test function.
 void expectResponsive(MainWindow &w);
-
-} // namespace testing
-
-#include <QObject>
-
-namespace testing {
 
 // Base of a test class whose every test function starts from a fresh home
 // (the records and the toast emptied) and gets the window on it when it first
