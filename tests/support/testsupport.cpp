@@ -17,7 +17,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMetaObject>
-#include <QMutex>
 #include <QNetworkAccessManager>
 #include <QPixmap>
 #include <QSet>
@@ -236,10 +235,9 @@ DirectoryServer::~DirectoryServer()
 
 bool DirectoryServer::start(const QString &catalogueFile, const QStringList &arguments)
 {
-    QStringList args{QStringLiteral("--port"), QStringLiteral("0")};
-    if (!catalogueFile.isEmpty())
-        args << QStringLiteral("--catalogue") << catalogueFile;
-    args << arguments;
+    const QStringList args = QStringList{QStringLiteral("--port"), QStringLiteral("0"),
+                                         QStringLiteral("--catalogue"), catalogueFile}
+                             + arguments;
     m_process.setProcessChannelMode(QProcess::SeparateChannels);
     m_process.start(QStringLiteral(DIRECTORY_SERVER_PATH), args);
     if (!m_process.waitForStarted(5000))
@@ -303,7 +301,7 @@ bool ScriptedHttpServer::release(int index)
 {
     if (index < 0 || index >= m_sockets.size() || !m_sockets.at(index) || m_written.at(index))
         return false;
-    write(index, m_script.value(index).bytes, m_script.value(index).closeAfter);
+    write(index, m_script.value(index).bytes);
     return true;
 }
 
@@ -311,7 +309,7 @@ bool ScriptedHttpServer::respond(int index, const QByteArray &bytes)
 {
     if (index < 0 || index >= m_sockets.size() || !m_sockets.at(index) || m_written.at(index))
         return false;
-    write(index, bytes, true);
+    write(index, bytes);
     return true;
 }
 
@@ -352,16 +350,15 @@ void ScriptedHttpServer::read(QTcpSocket *socket)
     m_written.append(false);
     if (index >= m_script.size() || m_script.at(index).silent || m_script.at(index).hold)
         return;
-    write(index, m_script.at(index).bytes, m_script.at(index).closeAfter);
+    write(index, m_script.at(index).bytes);
 }
 
-void ScriptedHttpServer::write(int index, const QByteArray &bytes, bool closeAfter)
+void ScriptedHttpServer::write(int index, const QByteArray &bytes)
 {
     QTcpSocket *socket = m_sockets.at(index);
     m_written[index] = true;
     socket->write(bytes);
-    if (closeAfter)
-        socket->disconnectFromHost();
+    socket->disconnectFromHost();
 }
 
 QStringList treeListing(const QString &dir)

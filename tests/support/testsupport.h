@@ -83,11 +83,10 @@ public:
     DirectoryServer(const DirectoryServer &) = delete;
     DirectoryServer &operator=(const DirectoryServer &) = delete;
 
-    // Starts the server on a free port; an empty catalogue means the sample.
-    // Further command-line arguments (such as {"--access", "Other"}) are
-    // passed on as they are.
-    bool start(const QString &catalogueFile = QString(),
-               const QStringList &arguments = QStringList());
+    // Starts the server on a free port with that catalogue. Further
+    // command-line arguments (such as {"--access", "Other"}) are passed on as
+    // they are.
+    bool start(const QString &catalogueFile, const QStringList &arguments = QStringList());
     // Writes the devices as a catalogue of its own and starts on it.
     bool serve(const QJsonArray &devices, const QStringList &arguments = QStringList());
 
@@ -113,10 +112,9 @@ class ScriptedHttpServer : public QObject
 public:
     struct Answer
     {
-        QByteArray bytes;       // status line, headers and body, written as they are
-        bool hold = false;      // wait for release() before writing
-        bool silent = false;    // never write anything; the connection stays open
-        bool closeAfter = true; // close the connection once the bytes are written
+        QByteArray bytes;    // status line, headers and body, written as they are
+        bool hold = false;   // wait for release() before writing
+        bool silent = false; // never write anything; the connection stays open
     };
 
     explicit ScriptedHttpServer(QObject *parent = nullptr);
@@ -141,7 +139,8 @@ public:
 private:
     void accept();
     void read(QTcpSocket *socket);
-    void write(int index, const QByteArray &bytes, bool closeAfter);
+    // Writes the bytes and closes the connection: each carries one request.
+    void write(int index, const QByteArray &bytes);
 
     QTcpServer *m_server = nullptr;
     QString m_url;
