@@ -33,8 +33,6 @@ const QString UnreadableToast = u"Server reply could not be read!"_s;
 const QString ServerErrorToast = u"Server error or bad connection!"_s;
 const QString ResentToast = u"Try connect server!"_s;
 const QString SavedToast = u"ID Save, Try connect server!"_s;
-const QString DeviceSelect = u"SELECT id, dev_id, dev_name, dev_model, dev_lockers, dev_location, "
-                             "dev_address, dev_description, dev_status FROM device_info"_s;
 
 // Lines longer than this reach the test output cut short; the capture keeps
 // them whole. Bodies of several megabytes are logged by the window.
@@ -178,8 +176,7 @@ void expectStoredDevice(const TestHome &home, const QStringList &fields, int sta
                         const QString &timerSystem)
 {
     const QString main = home.mainStore();
-    QCOMPARE(rows(main, DeviceSelect),
-             QStringList{u"1|"_s + fields.join(u'|') + u'|' + QString::number(status)});
+    QVERIFY(storedDevices(home) == QStringList{storedDeviceRow(fields, status)});
     QCOMPARE(rows(main, u"SELECT dev_timer_system FROM device_setting"_s),
              QStringList{timerSystem});
     const QByteArray textBytes = QByteArray::fromHex(
@@ -193,15 +190,13 @@ void expectStoredDevice(const TestHome &home, const QStringList &fields, int sta
     QVERIFY(!decode.hasError());
 }
 
-// The device of these texts is active: its blank locker set, its page, and
-// its folder added to the files there were.
+// The device of these texts is active, and its folder added to the files
+// there were.
 void expectActivated(const TestHome &home, MainWindow &w, const QStringList &fields,
                      const QStringList &treeBefore)
 {
     QCOMPARE(lastToast(w), u"Everything is OK"_s);
-    QCOMPARE(page(w), u"pageDevice"_s);
-    QCOMPARE(storedLockers(home), newLockerSet(fields[3].toInt()));
-    QVERIFY(widget<QLabel>(w, "label_device_information")->text() == activeDeviceText(fields));
+    expectActiveDevice(home, w, fields);
     QStringList tree = treeBefore;
     tree.append(u"QUORVIN/"_s + fields[0] + u'/');
     tree.sort();
@@ -216,7 +211,6 @@ struct Lookup
     std::unique_ptr<ScriptedHttpServer> scripted;
     std::unique_ptr<ServerUrlOverride> closed;
     std::unique_ptr<LookupTimeoutOverride> timeout;
-    QTemporaryDir dir;
     ClippedOutput clipped;
     LogCapture log;
     QString pressToast;
@@ -227,10 +221,8 @@ bool startServer(Lookup &lookup, const Script &script)
 {
     lookup.timeout = std::make_unique<LookupTimeoutOverride>(script.timeoutMs);
     if (!script.entry.isEmpty()) {
-        const QString catalogue = lookup.dir.filePath(u"catalogue.json"_s);
         lookup.reference = std::make_unique<DirectoryServer>();
-        return writeCatalogue(catalogue, {script.entry})
-               && lookup.reference->start(catalogue, script.arguments);
+        return lookup.reference->serve({script.entry}, script.arguments);
     }
     if (!script.answers.isEmpty()) {
         lookup.scripted = std::make_unique<ScriptedHttpServer>();
@@ -238,7 +230,7 @@ bool startServer(Lookup &lookup, const Script &script)
             lookup.scripted->addAnswer(answer);
         return lookup.scripted->start();
     }
-    lookup.closed = std::make_unique<ServerUrlOverride>(closedServerUrl());
+    lookup.closed = std::make_unique<ServerUrlOverride>();
     return true;
 }
 

@@ -2,6 +2,7 @@
 // the reference directory server answers over loopback, and the tests look at
 // the toast, the page, the SQLite files and the data root on disk.
 
+#include "store/devicesetting.h"
 #include "support/testsupport.h"
 
 #include <QJsonArray>
@@ -32,30 +33,14 @@ QJsonObject device(const QString &id, int lockers, int status)
     return deviceEntry(fields(id, lockers), status);
 }
 
-// The device_info row the store should hold for such an entry.
-QString deviceRow(const QString &id, int lockers, int status)
-{
-    return u"1|"_s + fields(id, lockers).join(u'|') + u'|' + QString::number(status);
-}
-
 QString serialOnlyRow(const QString &id)
 {
     return QStringLiteral("1|%1|||0||||0").arg(id);
 }
 
-QStringList deviceRows(const TestHome &home)
-{
-    return rows(home.mainStore(),
-                u"SELECT id, dev_id, dev_name, dev_model, dev_lockers, dev_location, dev_address, "
-                "dev_description, dev_status FROM device_info ORDER BY row"_s);
-}
-
 QStringList settingRows(const TestHome &home)
 {
-    return rows(home.mainStore(),
-                u"SELECT id, timer1On, timer2On, timer3On, timer4On, timer1Off, timer2Off, "
-                "timer3Off, timer4Off, wifi_ssid, wifi_pass, cam1ip, cam2ip, cam1enable, "
-                "cam2enable, dev_timer_system FROM device_setting ORDER BY row"_s);
+    return rows(home.mainStore(), store::deviceSetting::SelectSql + u" ORDER BY row"_s);
 }
 
 QStringList defaultSettingRows(const QString &timerSystem)
@@ -82,17 +67,13 @@ QStringList expectedFolders(const QStringList &deviceFolders = {})
     return expected;
 }
 
-// An entry activated whole: its device row and timer text, a blank row per
-// locker, the device page showing it, and its folder when its ID can name one.
-void expectActivated(const TestHome &home, MainWindow &w, const QString &serial, int lockers,
+// An entry activated whole, with its timer text, and its folder made when its
+// ID can name one.
+void expectActivated(const TestHome &home, MainWindow &w, const QString &serial,
                      bool folderMade = true)
 {
-    QCOMPARE(deviceRows(home), QStringList{deviceRow(serial, lockers, 1)});
+    expectActiveDevice(home, w, fields(serial, 8));
     QCOMPARE(settingRows(home), defaultSettingRows(u"07:00-19:00"_s));
-    QCOMPARE(storedLockers(home), newLockerSet(lockers));
-    QCOMPARE(page(w), u"pageDevice"_s);
-    QCOMPARE(widget<QLabel>(w, "label_device_information")->text(),
-             activeDeviceText(fields(serial, lockers)));
     QCOMPARE(folders(home), expectedFolders(folderMade ? QStringList{serial} : QStringList()));
 }
 
@@ -143,9 +124,8 @@ void TstRegistration::registration()
     QFETCH(QJsonObject, entry);
     QFETCH(bool, folderMade);
 
-    QTemporaryDir dir;
     DirectoryServer server;
-    QVERIFY(startServer(server, dir, {entry}));
+    QVERIFY(server.serve({entry}));
     LogCapture log;
     MainWindow &w = window();
     QCOMPARE(page(w), u"pageAddDevice"_s);
@@ -153,12 +133,12 @@ void TstRegistration::registration()
     // The serial and the default settings are stored before the answer comes.
     QStringList pending;
     QVERIFY(submitAndWait(w, serial, [&] {
-        pending = QStringList{lastToast(w)} + deviceRows(home()) + settingRows(home());
+        pending = QStringList{lastToast(w)} + storedDevices(home()) + settingRows(home());
     }));
     QCOMPARE(pending,
              (QStringList{SavedToast, serialOnlyRow(serial)} + defaultSettingRows(QString())));
     QCOMPARE(toastLabels(&w), ActivatedToasts);
-    expectActivated(home(), w, serial, 8, folderMade);
+    expectActivated(home(), w, serial, folderMade);
     const QString notMade = QStringLiteral("Device folder not made: \"%1\"")
                                 .arg(QString(serial).replace(u"\\"_s, u"\\\\"_s));
     QCOMPARE(log.contains(notMade), !folderMade);
@@ -178,7 +158,8 @@ void TstRegistration::anotherSerialAfterNoActivation_data()
     const QString first = u"QVFIRST00001"_s;
     QTest::newRow("disabled cabinet")
         << device(first, 8, 2) << QStringList{{}, {}, FirstRunToast, SavedToast}
-        << deviceRow(first, 8, 2) << u"07:00-19:00"_s << u"Update device_setting OK!"_s;
+        << storedDeviceRow(fields(first, 8), 2) << u"07:00-19:00"_s
+        << u"Update device_setting OK!"_s;
     QTest::newRow("locker count above limit")
         << device(first, 5000, 1)
         << QStringList{{}, FirstRunToast, SavedToast, u"Lockers db Error!"_s}
@@ -194,16 +175,15 @@ void TstRegistration::anotherSerialAfterNoActivation()
     QFETCH(QString, logged);
 
     const QString next = u"QVNEXT000002"_s;
-    QTemporaryDir dir;
     DirectoryServer server;
-    QVERIFY(startServer(server, dir, {entry, device(next, 8, 1)}));
+    QVERIFY(server.serve({entry, device(next, 8, 1)}));
     LogCapture log;
     MainWindow &w = window();
 
     QVERIFY(submitAndWait(w, entry.value(u"dev_id"_s).toString()));
     QCOMPARE(toastLabels(&w), toasts);
     QVERIFY(log.indexOf(logged) >= 0);
-    QCOMPARE(deviceRows(home()), QStringList{storedRow});
+    QCOMPARE(storedDevices(home()), QStringList{storedRow});
     QCOMPARE(settingRows(home()), defaultSettingRows(timerSystem));
     QVERIFY(storedLockers(home()).isEmpty());
     QCOMPARE(page(w), u"pageAddDevice"_s);
@@ -218,7 +198,7 @@ void TstRegistration::anotherSerialAfterNoActivation()
     QCOMPARE(pressToast, u"ID Update, Try connect server!"_s);
     QCOMPARE(pending, QStringList{u"1|QVNEXT000002|0"_s});
     QCOMPARE(lastToast(w), u"Everything is OK"_s);
-    expectActivated(home(), w, next, 8);
+    expectActivated(home(), w, next);
 }
 
 void TstRegistration::manualActivation_data()
@@ -240,7 +220,7 @@ void TstRegistration::manualActivation()
     QFETCH(QString, model);
     QFETCH(int, lockers);
 
-    ServerUrlOverride url(closedServerUrl());
+    ServerUrlOverride noServer;
     MainWindow &w = window();
     const QString serial = u"QVMANUAL0001"_s;
     if (serialStored)
@@ -258,26 +238,22 @@ void TstRegistration::manualActivation()
     if (!serialStored) {
         QCOMPARE(page(w), u"pageManual"_s);
         QCOMPARE(toastLabels(&w), toastsBefore);
-        QVERIFY(deviceRows(home()).isEmpty());
+        QVERIFY(storedDevices(home()).isEmpty());
         QVERIFY(storedLockers(home()).isEmpty());
         QCOMPARE(folders(home()), expectedFolders());
         return;
     }
     const QStringList shown{serial, u" Hall B "_s, model, QString::number(lockers), {}, {}, {}};
-    QCOMPARE(page(w), u"pageDevice"_s);
-    QCOMPARE(deviceRows(home()), QStringList{u"1|"_s + shown.join(u'|') + u"|1"_s});
-    QCOMPARE(storedLockers(home()), newLockerSet(lockers));
+    expectActiveDevice(home(), w, shown);
     // Location, address and description are stored as empty texts, not NULL.
-    QCOMPARE(
-        queryRows(home().mainStore(),
+    QCOMPARE(rows(home().mainStore(),
                   u"SELECT dev_location IS NULL OR dev_address IS NULL OR dev_description IS NULL,"
                   " typeof(dev_location) FROM device_info"_s),
-        (QList<QVariantList>{{0, u"text"_s}}));
+             QStringList{u"0|text"_s});
     QCOMPARE(folders(home()), expectedFolders({serial}));
     // Only the locker rebuild reports; the manual path has no toast of its own.
     QCOMPARE(toastLabels(&w), (QStringList{toastsBefore.at(2), toastsBefore.at(3),
                                            u"Locker db create! OK"_s, u"Lockers insert! OK"_s}));
-    QCOMPARE(widget<QLabel>(w, "label_device_information")->text(), activeDeviceText(shown));
 }
 
 QTEST_MAIN(TstRegistration)

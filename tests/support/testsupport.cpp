@@ -1,20 +1,34 @@
 #include "support/testsupport.h"
 
+#include "activation/lookup.h"
 #include "resources/resources.h"
 #include "store/records.h"
-
 #include "ui/toast.h"
-#include <QDir>
 
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QDir>
+#include <QDirIterator>
 #include <QFile>
+#include <QInputMethodEvent>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMetaObject>
-#include <QMutex>
 #include <QNetworkAccessManager>
+#include <QPixmap>
+#include <QSet>
+#include <QSignalSpy>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <QStackedWidget>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTest>
 #include <QUuid>
 
 namespace {
@@ -112,6 +126,7 @@ int LogCapture::indexOf(const QString &exactLine) const
     return capturedLines().indexOf(exactLine);
 }
 
+namespace {
 QList<QVariantList> queryRows(const QString &file, const QString &sql)
 {
     QList<QVariantList> rows;
@@ -138,6 +153,7 @@ QList<QVariantList> queryRows(const QString &file, const QString &sql)
     QSqlDatabase::removeDatabase(name);
     return rows;
 }
+} // namespace
 
 bool execSql(const QString &file, const QString &sql)
 {
@@ -188,24 +204,6 @@ int callInt(MainWindow *w, const char *slot)
     return result;
 }
 
-bool callBool(MainWindow *w, const char *slot, const QString &a)
-{
-    bool result = false;
-    mustInvoke(QMetaObject::invokeMethod(w, slot, Qt::DirectConnection, Q_RETURN_ARG(bool, result),
-                                         Q_ARG(QString, a)),
-               slot);
-    return result;
-}
-
-bool callBool(MainWindow *w, const char *slot, const QString &a, int b)
-{
-    bool result = false;
-    mustInvoke(QMetaObject::invokeMethod(w, slot, Qt::DirectConnection, Q_RETURN_ARG(bool, result),
-                                         Q_ARG(QString, a), Q_ARG(int, b)),
-               slot);
-    return result;
-}
-
 void callToast(MainWindow *w, const QString &message, int clearErrors)
 {
     mustInvoke(QMetaObject::invokeMethod(w, "showErrorDisplay", Qt::DirectConnection,
@@ -237,10 +235,9 @@ DirectoryServer::~DirectoryServer()
 
 bool DirectoryServer::start(const QString &catalogueFile, const QStringList &arguments)
 {
-    QStringList args{QStringLiteral("--port"), QStringLiteral("0")};
-    if (!catalogueFile.isEmpty())
-        args << QStringLiteral("--catalogue") << catalogueFile;
-    args << arguments;
+    const QStringList args = QStringList{QStringLiteral("--port"), QStringLiteral("0"),
+                                         QStringLiteral("--catalogue"), catalogueFile}
+                             + arguments;
     m_process.setProcessChannelMode(QProcess::SeparateChannels);
     m_process.start(QStringLiteral(DIRECTORY_SERVER_PATH), args);
     if (!m_process.waitForStarted(5000))
@@ -256,14 +253,11 @@ bool DirectoryServer::start(const QString &catalogueFile, const QStringList &arg
     return true;
 }
 
-} // namespace testing
-
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QTcpServer>
-
-namespace testing {
+bool DirectoryServer::serve(const QJsonArray &devices, const QStringList &arguments)
+{
+    const QString file = m_dir.filePath(QStringLiteral("catalogue.json"));
+    return m_dir.isValid() && writeCatalogue(file, devices) && start(file, arguments);
+}
 
 bool writeCatalogue(const QString &file, const QJsonArray &devices)
 {
@@ -274,23 +268,6 @@ bool writeCatalogue(const QString &file, const QJsonArray &devices)
         QJsonDocument(QJsonObject{{QStringLiteral("devices"), devices}}).toJson();
     return out.write(text) == text.size();
 }
-
-quint16 closedLoopbackPort()
-{
-    QTcpServer probe;
-    if (!probe.listen(QHostAddress::LocalHost, 0))
-        return 0;
-    const quint16 port = probe.serverPort();
-    probe.close();
-    return port;
-}
-
-} // namespace testing
-
-#include <QDirIterator>
-#include <QTcpSocket>
-
-namespace testing {
 
 ScriptedHttpServer::ScriptedHttpServer(QObject *parent)
     : QObject(parent), m_server(new QTcpServer(this))
@@ -324,7 +301,7 @@ bool ScriptedHttpServer::release(int index)
 {
     if (index < 0 || index >= m_sockets.size() || !m_sockets.at(index) || m_written.at(index))
         return false;
-    write(index, m_script.value(index).bytes, m_script.value(index).closeAfter);
+    write(index, m_script.value(index).bytes);
     return true;
 }
 
@@ -332,7 +309,7 @@ bool ScriptedHttpServer::respond(int index, const QByteArray &bytes)
 {
     if (index < 0 || index >= m_sockets.size() || !m_sockets.at(index) || m_written.at(index))
         return false;
-    write(index, bytes, true);
+    write(index, bytes);
     return true;
 }
 
@@ -373,16 +350,15 @@ void ScriptedHttpServer::read(QTcpSocket *socket)
     m_written.append(false);
     if (index >= m_script.size() || m_script.at(index).silent || m_script.at(index).hold)
         return;
-    write(index, m_script.at(index).bytes, m_script.at(index).closeAfter);
+    write(index, m_script.at(index).bytes);
 }
 
-void ScriptedHttpServer::write(int index, const QByteArray &bytes, bool closeAfter)
+void ScriptedHttpServer::write(int index, const QByteArray &bytes)
 {
     QTcpSocket *socket = m_sockets.at(index);
     m_written[index] = true;
     socket->write(bytes);
-    if (closeAfter)
-        socket->disconnectFromHost();
+    socket->disconnectFromHost();
 }
 
 QStringList treeListing(const QString &dir)
@@ -412,16 +388,6 @@ QStringList entriesOutside(const QStringList &listing, const QString &prefix)
     return outside;
 }
 
-} // namespace testing
-
-#include <QCheckBox>
-#include <QInputMethodEvent>
-#include <QPixmap>
-#include <QSet>
-#include <QSignalSpy>
-
-namespace testing {
-
 bool boxChecked(MainWindow &w, const char *checkBoxName)
 {
     return widget<QCheckBox>(w, checkBoxName)->isChecked();
@@ -446,17 +412,6 @@ QStringList linesStartingWith(const LogCapture &log, const QString &prefix)
             found.append(line);
     return found;
 }
-
-} // namespace testing
-
-#include "activation/lookup.h"
-
-#include <QAbstractButton>
-#include <QLineEdit>
-#include <QStackedWidget>
-#include <QTest>
-
-namespace testing {
 
 QString page(MainWindow &w)
 {
@@ -498,25 +453,37 @@ QImage pixels(const QImage &image)
     return image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
 }
 
-bool startServer(DirectoryServer &server, const QTemporaryDir &dir, const QJsonArray &devices)
+namespace {
+// A loopback port nothing listens on: bound once, then released.
+QByteArray closedServerUrl()
 {
-    const QString file = dir.filePath(QStringLiteral("catalogue.json"));
-    return dir.isValid() && writeCatalogue(file, devices) && server.start(file);
+    QTcpServer probe;
+    if (!probe.listen(QHostAddress::LocalHost, 0))
+        return "http://127.0.0.1:0";
+    const quint16 port = probe.serverPort();
+    probe.close();
+    return "http://127.0.0.1:" + QByteArray::number(port);
 }
+} // namespace
 
-ServerUrlOverride::ServerUrlOverride(const QString &url)
+ServerUrlOverride::ServerUrlOverride() : ServerUrlOverride(closedServerUrl()) { }
+
+ServerUrlOverride::ServerUrlOverride(const std::optional<QByteArray> &value)
 {
-    qputenv("QUORVIN_SERVER_URL", url.toUtf8());
+    if (qEnvironmentVariableIsSet("QUORVIN_SERVER_URL"))
+        m_old = qgetenv("QUORVIN_SERVER_URL");
+    if (value)
+        qputenv("QUORVIN_SERVER_URL", *value);
+    else
+        qunsetenv("QUORVIN_SERVER_URL");
 }
 
 ServerUrlOverride::~ServerUrlOverride()
 {
-    qunsetenv("QUORVIN_SERVER_URL");
-}
-
-QString closedServerUrl()
-{
-    return QStringLiteral("http://127.0.0.1:%1").arg(closedLoopbackPort());
+    if (m_old)
+        qputenv("QUORVIN_SERVER_URL", *m_old);
+    else
+        qunsetenv("QUORVIN_SERVER_URL");
 }
 
 LookupTimeoutOverride::LookupTimeoutOverride(int ms) : m_old(activation::lookupTimeoutMs())
@@ -710,6 +677,11 @@ QJsonObject deviceEntry(const QStringList &fields, int status, const QString &ti
                        {QStringLiteral("dev_timer_system"), timerSystem}};
 }
 
+QStringList storedDevices(const TestHome &home)
+{
+    return rows(home.mainStore(), store::deviceInfo::SelectSql + QStringLiteral(" ORDER BY row"));
+}
+
 QStringList storedLockers(const TestHome &home)
 {
     return rows(home.mainStore(), store::lockers::SelectSql + QStringLiteral(" ORDER BY row"));
@@ -745,6 +717,21 @@ QStringList newLockerSet(int count)
     for (int id = 1; id <= count; ++id)
         lines.append(QString::number(id) + QStringLiteral("|||0||0|||||0"));
     return lines;
+}
+
+QString storedDeviceRow(const QStringList &fields, int status)
+{
+    return QStringLiteral("1|") + fields.join(QLatin1Char('|')) + QLatin1Char('|')
+           + QString::number(status);
+}
+
+void expectActiveDevice(const TestHome &home, MainWindow &w, const QStringList &fields)
+{
+    // Compared as booleans: a text of megabytes would flood the output.
+    QVERIFY(storedDevices(home) == QStringList{storedDeviceRow(fields, 1)});
+    QCOMPARE(storedLockers(home), newLockerSet(fields.value(3).toInt()));
+    QCOMPARE(page(w), QStringLiteral("pageDevice"));
+    QVERIFY(widget<QLabel>(w, "label_device_information")->text() == activeDeviceText(fields));
 }
 
 } // namespace testing

@@ -1,7 +1,13 @@
 #pragma once
 
 #include "app/mainwindow.h"
+#include "ui/soundlevel.h"
 
+#include <QByteArray>
+#include <QImage>
+#include <QList>
+#include <QObject>
+#include <QPointer>
 #include <QProcess>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -9,8 +15,13 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
+class QJsonArray;
+class QJsonObject;
 class QNetworkAccessManager;
+class QTcpServer;
+class QTcpSocket;
 
 namespace testing {
 
@@ -48,17 +59,14 @@ public:
     int indexOf(const QString &exactLine) const;
 };
 
-// Runs statements on a store file through a connection of its own, so the
+// Runs a statement on a store file through a connection of its own, so the
 // test sees what is on disk rather than what the window holds in memory.
-QList<QVariantList> queryRows(const QString &file, const QString &sql);
 bool execSql(const QString &file, const QString &sql);
 QByteArray fileBytes(const QString &file);
 
-// Calls a private slot of the window through its meta-object.
+// Calls a private slot of the window without arguments through its meta-object.
 bool callBool(MainWindow *w, const char *slot);
 int callInt(MainWindow *w, const char *slot);
-bool callBool(MainWindow *w, const char *slot, const QString &a);
-bool callBool(MainWindow *w, const char *slot, const QString &a, int b);
 void callToast(MainWindow *w, const QString &message, int clearErrors);
 
 // The four toast labels, top to bottom.
@@ -75,41 +83,21 @@ public:
     DirectoryServer(const DirectoryServer &) = delete;
     DirectoryServer &operator=(const DirectoryServer &) = delete;
 
-    // Starts the server on a free port; an empty catalogue means the sample.
-    // Further command-line arguments (such as {"--access", "Other"}) are
-    // passed on as they are.
-    bool start(const QString &catalogueFile = QString(),
-               const QStringList &arguments = QStringList());
+    // Starts the server on a free port with that catalogue. Further
+    // command-line arguments (such as {"--access", "Other"}) are passed on as
+    // they are.
+    bool start(const QString &catalogueFile, const QStringList &arguments = QStringList());
+    // Writes the devices as a catalogue of its own and starts on it.
+    bool serve(const QJsonArray &devices, const QStringList &arguments = QStringList());
 
 private:
+    QTemporaryDir m_dir;
     QProcess m_process;
     QString m_url;
 };
 
-} // namespace testing
-
-class QJsonArray;
-class QJsonObject;
-
-namespace testing {
-
 // Writes a directory server catalogue {"devices": [...]} to file.
 bool writeCatalogue(const QString &file, const QJsonArray &devices);
-
-// A loopback port nothing listens on: bound once, then released.
-quint16 closedLoopbackPort();
-
-} // namespace testing
-
-#include <QByteArray>
-#include <QList>
-#include <QObject>
-#include <QPointer>
-
-class QTcpServer;
-class QTcpSocket;
-
-namespace testing {
 
 // An HTTP server on loopback whose answers a test writes byte for byte, for
 // the faults a well-behaved server never produces: answers that never come,
@@ -124,10 +112,9 @@ class ScriptedHttpServer : public QObject
 public:
     struct Answer
     {
-        QByteArray bytes;       // status line, headers and body, written as they are
-        bool hold = false;      // wait for release() before writing
-        bool silent = false;    // never write anything; the connection stays open
-        bool closeAfter = true; // close the connection once the bytes are written
+        QByteArray bytes;    // status line, headers and body, written as they are
+        bool hold = false;   // wait for release() before writing
+        bool silent = false; // never write anything; the connection stays open
     };
 
     explicit ScriptedHttpServer(QObject *parent = nullptr);
@@ -152,7 +139,8 @@ public:
 private:
     void accept();
     void read(QTcpSocket *socket);
-    void write(int index, const QByteArray &bytes, bool closeAfter);
+    // Writes the bytes and closes the connection: each carries one request.
+    void write(int index, const QByteArray &bytes);
 
     QTcpServer *m_server = nullptr;
     QString m_url;
@@ -168,12 +156,6 @@ QStringList treeListing(const QString &dir);
 
 // The entries of a listing that do not lie under prefix (such as "QUORVIN/").
 QStringList entriesOutside(const QStringList &listing, const QString &prefix);
-
-} // namespace testing
-
-#include "ui/soundlevel.h"
-
-namespace testing {
 
 // The window's child with that object name. Ends the test program when the
 // form has none, so that a renamed widget cannot pass unnoticed.
@@ -198,12 +180,6 @@ void clearToast(MainWindow &w);
 // The captured lines that begin with prefix, in the order they were written.
 QStringList linesStartingWith(const LogCapture &log, const QString &prefix);
 
-} // namespace testing
-
-#include <QImage>
-
-namespace testing {
-
 // The object name of the page stackedWidget shows ("pageDevice", ...).
 QString page(MainWindow &w);
 
@@ -217,28 +193,28 @@ void click(MainWindow &w, const char *button);
 // add button.
 void submitSerial(MainWindow &w, const QString &serial);
 
-// queryRows with each row as one "a|b|c" text, which reads well when a
-// comparison fails.
+// The rows a statement gives, read as execSql runs it, each as one "a|b|c"
+// text, which reads well when a comparison fails.
 QStringList rows(const QString &file, const QString &sql);
 
 // Pixmaps hold premultiplied pixels; compare pictures in that form.
 QImage pixels(const QImage &image);
 
-// Writes the devices as dir/catalogue.json and starts the server on it.
-bool startServer(DirectoryServer &server, const QTemporaryDir &dir, const QJsonArray &devices);
-
-// Points the window at an address for one scope.
+// Sets QUORVIN_SERVER_URL for one scope, or unsets it for std::nullopt, and
+// restores what was there. Without a value it points the window at a loopback
+// port where nothing listens.
 class ServerUrlOverride
 {
 public:
-    explicit ServerUrlOverride(const QString &url);
+    ServerUrlOverride();
+    explicit ServerUrlOverride(const std::optional<QByteArray> &value);
     ~ServerUrlOverride();
     ServerUrlOverride(const ServerUrlOverride &) = delete;
     ServerUrlOverride &operator=(const ServerUrlOverride &) = delete;
-};
 
-// An address on loopback where nothing listens.
-QString closedServerUrl();
+private:
+    std::optional<QByteArray> m_old;
+};
 
 // Sets the lookup time-out for one scope; 0 or less keeps the current one.
 class LookupTimeoutOverride
@@ -323,22 +299,25 @@ QString activeDeviceText(const QStringList &fields);
 QJsonObject deviceEntry(const QStringList &fields, int status,
                         const QString &timerSystem = QStringLiteral("07:00-19:00"));
 
-// The locker rows of the Main store as the store's select gives them, each as
-// "a|b|c", in row order.
+// The device and the locker rows of the Main store as the store's selects
+// give them, each as "a|b|c", in row order.
+QStringList storedDevices(const TestHome &home);
 QStringList storedLockers(const TestHome &home);
 
 // The rows of lockers 1 to count as a new set holds them: blank, status 0.
 QStringList newLockerSet(int count);
 
+// The row storedDevices gives for the device of these fields (as
+// activeDeviceText takes them) and status.
+QString storedDeviceRow(const QStringList &fields, int status);
+
+// The device of these fields is active: its row, a new set of its lockers, and
+// the device page showing it. Call with QVERIFY's rules, from a test function.
+void expectActiveDevice(const TestHome &home, MainWindow &w, const QStringList &fields);
+
 // The window still paints, reacts to its button (on the serial page) and
 // shows a new toast; call with QVERIFY's rules, from a test function.
 void expectResponsive(MainWindow &w);
-
-} // namespace testing
-
-#include <QObject>
-
-namespace testing {
 
 // Base of a test class whose every test function starts from a fresh home
 // (the records and the toast emptied) and gets the window on it when it first
