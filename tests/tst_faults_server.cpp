@@ -27,12 +27,10 @@ namespace {
 constexpr int ReplyWaitMs = 10000;
 constexpr int EightMegabytes = 8 * 1024 * 1024;
 
-const QString Serial = u"QV8B2024001"_s;
 const QString NetworkToast = u"Network Error or Server Unreachable"_s;
 const QString UnreadableToast = u"Server reply could not be read!"_s;
 const QString ServerErrorToast = u"Server error or bad connection!"_s;
 const QString ResentToast = u"Try connect server!"_s;
-const QString SavedToast = u"ID Save, Try connect server!"_s;
 
 // Lines longer than this reach the test output cut short; the capture keeps
 // them whole. Bodies of several megabytes are logged by the window.
@@ -63,7 +61,7 @@ private:
 // The texts of a record the tests send, derived from its name.
 QStringList recordFields(const QString &name, int lockers)
 {
-    return sampleFields(Serial, name, lockers);
+    return sampleFields(SampleSerial, name, lockers);
 }
 
 QJsonObject record(const QString &name, int lockers, int status)
@@ -119,7 +117,7 @@ Script reference(const QJsonObject &entry, const QStringList &arguments = {}, in
 Script rawBody(const QByteArray &body)
 {
     return Script{
-        {{u"dev_id"_s, Serial}, {u"raw_body"_s, QString::fromUtf8(body)}}, {}, {}, body, 0};
+        {{u"dev_id"_s, SampleSerial}, {u"raw_body"_s, QString::fromUtf8(body)}}, {}, {}, body, 0};
 }
 
 Script scripted(const QList<ScriptedHttpServer::Answer> &answers, int timeoutMs = 0)
@@ -366,9 +364,9 @@ QList<QByteArray> answerInTurn(ScriptedHttpServer &server,
 // texts and zeros.
 void addWrongTypes()
 {
-    const QStringList fallbacks{Serial, {}, {}, u"0"_s, {}, {}, {}};
+    const QStringList fallbacks{SampleSerial, {}, {}, u"0"_s, {}, {}, {}};
     const auto row = [&](const char *name, const QJsonValue &text, const QJsonValue &number) {
-        QJsonObject sent{{u"dev_id"_s, Serial}};
+        QJsonObject sent{{u"dev_id"_s, SampleSerial}};
         for (const char *key : {"dev_name", "dev_model", "dev_location", "dev_address",
                                 "dev_description", "dev_timer_system"})
             sent.insert(QLatin1String(key), text);
@@ -411,10 +409,10 @@ private:
 // serial, presses add and waits until the window has handled the reply.
 bool TstFaultsServer::lookUp(Lookup &lookup, const Script &script, bool fresh)
 {
-    if (!startServer(lookup, script) || (!fresh && !seedDevice(home(), Serial, 2)))
+    if (!startServer(lookup, script) || (!fresh && !seedDevice(home(), SampleSerial, 2)))
         return false;
     MainWindow &w = window();
-    return submitAndWait(w, Serial, [&] {
+    return submitAndWait(w, SampleSerial, [&] {
         lookup.pressToast = lastToast(w);
         lookup.before = stored(home());
     });
@@ -478,7 +476,7 @@ void TstFaultsServer::answersStoredAsSent_data()
                       "\"dev_location\":\"Hall \xc0\xaf 3\",\"dev_address\":\"\xed\xa0\x80 St\","
                       "\"dev_description\":\"\xf8\x88\x80\x80\x80 door\",\"dev_status\":1,"
                       "\"dev_timer_system\":\"07:00\xff\"}")
-        << QStringList{Serial,
+        << QStringList{SampleSerial,
                        u"Bad\uFFFDName"_s,
                        u"Dorne\uFFFD"_s,
                        u"8"_s,
@@ -570,14 +568,14 @@ void TstFaultsServer::twoLookupsInFlight()
     server.addAnswer(answer({}, true));
     server.addAnswer(answer({}, true));
     QVERIFY(server.start());
-    QVERIFY(seedDevice(home(), Serial, 2));
+    QVERIFY(seedDevice(home(), SampleSerial, 2));
     LogCapture log;
     MainWindow &w = window();
     QSignalSpy replies(networkManagerOf(&w), &QNetworkAccessManager::finished);
 
     const bool replaced = !secondSerial.isEmpty();
-    const QString serial = replaced ? secondSerial : Serial;
-    submitSerial(w, Serial);
+    const QString serial = replaced ? secondSerial : SampleSerial;
+    submitSerial(w, SampleSerial);
     submitSerial(w, serial);
     QCOMPARE(lastToast(w), replaced ? u"ID Update, Try connect server!"_s : ResentToast);
     QTRY_COMPARE_WITH_TIMEOUT(server.requestCount(), 2, ReplyWaitMs);
@@ -596,9 +594,10 @@ void TstFaultsServer::twoLookupsInFlight()
             applied.append(body);
     QCOMPARE(answerInTurn(server, order, replies, log), applied);
     QCOMPARE(log.lines().count(u"Update device_setting OK!"_s), applied.size());
-    QCOMPARE(log.indexOf(u"Reply ignored, it was sent for another device ID: \""_s + Serial + u'"')
-                 >= 0,
-             replaced);
+    QCOMPARE(
+        log.indexOf(u"Reply ignored, it was sent for another device ID: \""_s + SampleSerial + u'"')
+            >= 0,
+        replaced);
     QStringList fields = recordFields(finalName, finalLockers);
     fields[0] = serial;
     expectStoredDevice(home(), fields, 1, u"07:00-19:00"_s);

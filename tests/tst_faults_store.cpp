@@ -40,10 +40,8 @@ constexpr int ReplyWaitMs = 10000;
 // locked store fails in a fraction of a second instead of five.
 constexpr int ShortBusyMs = 300;
 
-const QString Serial = u"QV8B2024001"_s;
 const QString OtherSerial = u"QV16F2024005"_s;
 const QString CreateErrorToast = u"Create deviceInfo error! Reinstall app!"_s;
-const QString FirstRunToast = u"Database Created! Insert printed serial number!"_s;
 const QString NotSaved = u"Media data not saved!"_s;
 const QString Created = u"Locker db create! OK"_s;
 
@@ -251,14 +249,14 @@ void TstFaultsStore::readKeepsRecordWithoutRow_data()
     QTest::addColumn<QString>("table");
 
     QTest::newRow("device") << QByteArray("deviceInfoReadTable") << u"DevID:"_s
-                            << &DeviceInfoRecord.dev_id << Serial << u"device_info"_s;
+                            << &DeviceInfoRecord.dev_id << SampleSerial << u"device_info"_s;
     QTest::newRow("settings") << QByteArray("deviceSettingReadTable") << u"dev_timer1on:"_s
                               << &DeviceSettingRecord.wifi_ssid << u"Quorvin"_s
                               << u"device_setting"_s;
     QTest::newRow("lockers") << QByteArray("lockersReadTable") << u"locker_id:"_s
                              << &LockerRecord.locker_mobile << u"0912000008"_s << u"lockers"_s;
     QTest::newRow("media") << QByteArray("mediaPathReadTable") << u"path_public_enable:"_s
-                           << &MediaRecord.dev_id << Serial << u"media"_s;
+                           << &MediaRecord.dev_id << SampleSerial << u"media"_s;
 }
 
 // A read fills the record and logs it; a read that finds nothing keeps the
@@ -270,7 +268,7 @@ void TstFaultsStore::readKeepsRecordWithoutRow()
     QFETCH(QString *, field);
     QFETCH(QString, value);
     QFETCH(QString, table);
-    QVERIFY(seedDevice(home(), Serial, 1));
+    QVERIFY(seedDevice(home(), SampleSerial, 1));
     MainWindow &w = window();
     {
         LogCapture log;
@@ -291,14 +289,14 @@ void TstFaultsStore::readKeepsRecordWithoutRow()
 // what was saved.
 void TstFaultsStore::mediaSaveInsertsThenUpdates()
 {
-    QVERIFY(seed().tables().device(Serial, 1).settings().lockers(8).ok());
+    QVERIFY(seed().tables().device(SampleSerial, 1).settings().lockers(8).ok());
     MainWindow &w = window();
     chooseMedia(w, {1, 1, 0, 50});
     clearToast(w);
     click(w, "media_device_pushButton");
     QCOMPARE(toastLabels(&w), (QStringList{u""_s, u""_s, u""_s, u"Insert media data ok"_s}));
     QCOMPARE(mediaRows(home()), QStringList{u"1|QV8B2024001|1|1|0|50"_s});
-    QCOMPARE(widget<QLabel>(w, "labeldevpath")->text(), Serial);
+    QCOMPARE(widget<QLabel>(w, "labeldevpath")->text(), SampleSerial);
 
     chooseMedia(w, {0, 1, 1, 0});
     click(w, "media_device_pushButton");
@@ -308,7 +306,7 @@ void TstFaultsStore::mediaSaveInsertsThenUpdates()
     closeWindow();
     QCOMPARE(lastToast(window()), u"Media data read ok"_s);
     QCOMPARE(shownMedia(window()), (QList<int>{0, 1, 1, 0}));
-    QCOMPARE(widget<QLabel>(window(), "labeldevpath")->text(), Serial);
+    QCOMPARE(widget<QLabel>(window(), "labeldevpath")->text(), SampleSerial);
     QVERIFY(soundIconIs(window(), gui::SoundPicture::Muted));
 }
 
@@ -370,7 +368,7 @@ void TstFaultsStore::lockerRebuild()
     QFETCH(QString, obstacle);
     QFETCH(int, result);
     QFETCH(QStringList, toasts);
-    QVERIFY(seed().tables().device(Serial, 1, count).settings().lockers(before).ok());
+    QVERIFY(seed().tables().device(SampleSerial, 1, count).settings().lockers(before).ok());
     QVERIFY(obstacle.isEmpty() || seed().mainSql(obstacle).ok());
     const QStringList previous = storedLockers(home());
     clearToast(window());
@@ -423,8 +421,9 @@ void TstFaultsStore::mainStoreUnusable()
     QVERIFY(server.start());
     const bool noRoot = damage == Damage::RootIsFile || damage == Damage::HomeBelowFile;
     const bool fromRealStore = damage == Damage::CutInHalf || damage == Damage::PagesOverwritten;
-    QVERIFY(noRoot
-            || (fromRealStore ? seedDevice(home(), Serial, 1) : QDir().mkpath(home().root())));
+    QVERIFY(
+        noRoot
+        || (fromRealStore ? seedDevice(home(), SampleSerial, 1) : QDir().mkpath(home().root())));
     const QString broken =
         !noRoot ? home().mainStore()
                 : home().home() + (damage == Damage::RootIsFile ? u"/QUORVIN"_s : u"/blocker"_s);
@@ -443,7 +442,7 @@ void TstFaultsStore::mainStoreUnusable()
         QCOMPARE(toastLabels(&w), (QStringList{u""_s, u""_s, u""_s, startToast}));
         QCOMPARE(page(w), u"pageAddDevice"_s);
         QCOMPARE(widget<QPushButton>(w, "add_device_pushButton")->isEnabled(), noRoot);
-        submitSerial(w, Serial);
+        submitSerial(w, SampleSerial);
         QCOMPARE(lastToast(w), entryToast);
         click(w, "manual_pushButton");
         click(w, "active_device_pushButton");
@@ -500,7 +499,7 @@ void TstFaultsStore::mediaSaveRefused()
     QFETCH(QString, startToast);
     QFETCH(QList<int>, shown);
     triedRow();
-    QVERIFY(seedDevice(home(), Serial, 1));
+    QVERIFY(seedDevice(home(), SampleSerial, 1));
     QVERIFY(file.isEmpty() || writeFile(home().mediaStore(), file));
     for (const QString &sql : mediaSql)
         QVERIFY(seed().mediaSql(sql).ok());
@@ -577,7 +576,7 @@ void TstFaultsStore::foreignMainTables()
     triedRow();
     for (const QString &sql : foreign)
         QVERIFY(seed().mainSql(sql).ok());
-    QVERIFY(!registered || seedDevice(home(), Serial, 0, false));
+    QVERIFY(!registered || seedDevice(home(), SampleSerial, 0, false));
     ScriptedHttpServer server;
     QVERIFY(serveActive(server, 8));
     const QStringList listing = treeListing(home().home());
@@ -587,9 +586,9 @@ void TstFaultsStore::foreignMainTables()
 
     const QStringList before = stored(home());
     if (registered) {
-        QVERIFY(submitAndWait(w, Serial));
+        QVERIFY(submitAndWait(w, SampleSerial));
     } else {
-        submitSerial(w, Serial);
+        submitSerial(w, SampleSerial);
         QVERIFY(networkManagerOf(&w)->findChildren<QNetworkReply *>().isEmpty()); // no lookup
     }
     QCOMPARE(toastLabels(&w).mid(4 - entryToasts.size()), entryToasts);
@@ -601,7 +600,7 @@ void TstFaultsStore::foreignMainTables()
     QCOMPARE(toastLabels(&w), manualToasts);
     QCOMPARE(page(w), u"pageManual"_s);
     QCOMPARE(stored(home()), before);
-    QVERIFY(!QDir(home().root()).exists(Serial));
+    QVERIFY(!QDir(home().root()).exists(SampleSerial));
     expectContained(w, listing, home());
 }
 
@@ -621,7 +620,7 @@ void TstFaultsStore::foreignSettingsTable()
     MainWindow &w = window();
     QCOMPARE(lastToast(w), FirstRunToast);
 
-    QVERIFY(submitAndWait(w, Serial, [&] {
+    QVERIFY(submitAndWait(w, SampleSerial, [&] {
         QVERIFY(log.contains(u"Insert error: \"table device_setting has no column named id"_s));
     }));
     QVERIFY(log.contains(u"Update device_setting error: \"no such column: dev_timer_system"_s));
@@ -646,7 +645,7 @@ void TstFaultsStore::mediaStoreGone()
 {
     QFETCH(bool, rootReplaced);
     triedRow();
-    QVERIFY(seedDevice(home(), Serial, 1));
+    QVERIFY(seedDevice(home(), SampleSerial, 1));
     MainWindow &w = window();
     QCOMPARE(lastToast(w), u"Media data read ok"_s);
     chooseMedia(w, {1, 1, 1, 20});
@@ -708,7 +707,7 @@ void TstFaultsStore::mainStoreLocked()
     ScriptedHttpServer server;
     QVERIFY(serveActive(server, 16,
                         step == Step::Reply ? QList<bool>{true, false} : QList<bool>{false}));
-    QVERIFY(seedDevice(home(), Serial, 0));
+    QVERIFY(seedDevice(home(), SampleSerial, 0));
     LogCapture log;
     MainWindow &w = window();
     QVERIFY(shortenBusyTimeout(store::MainConnectionName));
@@ -719,7 +718,7 @@ void TstFaultsStore::mainStoreLocked()
         if (manual)
             click(w, "active_device_pushButton");
         else
-            submitSerial(w, step == Step::Entry ? OtherSerial : Serial);
+            submitSerial(w, step == Step::Entry ? OtherSerial : SampleSerial);
     };
     if (step == Step::Reply) {
         takeStep();
@@ -760,7 +759,7 @@ void TstFaultsStore::mainStoreLocked()
 void TstFaultsStore::mainStoreLockedBriefly()
 {
     tried(u"Main store locked briefly while a new serial is entered"_s);
-    QVERIFY(seedDevice(home(), Serial, 0));
+    QVERIFY(seedDevice(home(), SampleSerial, 0));
     ScriptedHttpServer server;
     QVERIFY(server.start());
     MainWindow &w = window();
@@ -784,7 +783,7 @@ void TstFaultsStore::mainStoreLockedBriefly()
 void TstFaultsStore::deleteBlocked()
 {
     tried(u"Media store path is a folder, so the file cannot be removed"_s);
-    QVERIFY(seedDevice(home(), Serial, 1));
+    QVERIFY(seedDevice(home(), SampleSerial, 1));
     QVERIFY(QFile::remove(home().mediaStore()));
     QVERIFY(QDir().mkpath(home().mediaStore()));
     QVERIFY(writeFile(home().mediaStore() + u"/inside.txt"_s, "kept\n"));
@@ -816,13 +815,13 @@ void TstFaultsStore::mainStoreGone()
     tried(u"Main store deleted while the window runs"_s);
     ScriptedHttpServer server;
     QVERIFY(serveActive(server, 16));
-    QVERIFY(seedDevice(home(), Serial, 0));
+    QVERIFY(seedDevice(home(), SampleSerial, 0));
     LogCapture log;
     MainWindow &w = window();
     QVERIFY(QFile::remove(home().mainStore()));
     const QStringList listing = treeListing(home().home());
 
-    QVERIFY(submitAndWait(w, Serial));
+    QVERIFY(submitAndWait(w, SampleSerial));
     QVERIFY(log.contains(u"Update error: \"attempt to write a readonly database"_s));
     QCOMPARE(lastToast(w), u"Try connect server!"_s);
     QCOMPARE(page(w), u"pageAddDevice"_s);

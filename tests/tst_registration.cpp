@@ -17,8 +17,6 @@ using namespace testing;
 
 namespace {
 
-const QString SavedToast = u"ID Save, Try connect server!"_s;
-const QString FirstRunToast = u"Database Created! Insert printed serial number!"_s;
 const QStringList ActivatedToasts{SavedToast, u"Locker db create! OK"_s, u"Lockers insert! OK"_s,
                                   u"Everything is OK"_s};
 

@@ -25,7 +25,6 @@ namespace {
 // What stands where a store or the data root should be.
 enum Obstacle { None, RootIsFile, MainIsGarbage, MediaIsFolder };
 
-const QString FirstRun = u"Database Created! Insert printed serial number!"_s;
 const QString ActiveInformation =
     u"Device ID: QV8B2024001\nName: Brisa Hall\nModel: Brisa\nLockers: 8\nLocation: Hall 3\n"
     "Address: Main St 1\nDescription: Near the door\nStatus: Active"_s;
@@ -161,7 +160,7 @@ void tst_Startup::startUp_data()
                                  u"process 0"_s};
 
     QTest::newRow("no data root: first run")
-        << QStringList() << QString() << int(None) << QStringList{FirstRun} << add << u"|on"_s
+        << QStringList() << QString() << int(None) << QStringList{FirstRunToast} << add << u"|on"_s
         << form << (notRead + QStringList{u"!Create "_s}) << created << Stores << true;
     QTest::newRow("data root is a file: Main store cannot be opened")
         << QStringList() << QString() << int(RootIsFile)
@@ -172,8 +171,8 @@ void tst_Startup::startUp_data()
     QTest::newRow("rows without id 1 count as a first run")
         << QStringList{deviceRow(u"1"_s, u"QV8B2024000"_s, 0),
                        deviceRow(u"1"_s, u"QV8B2024002"_s, 2)}
-        << QString() << int(None) << QStringList{FirstRun} << add << u"|on"_s << form << notRead
-        << (QStringList{u"device_info 2"_s} + created.mid(1)) << Stores << false;
+        << QString() << int(None) << QStringList{FirstRunToast} << add << u"|on"_s << form
+        << notRead << (QStringList{u"device_info 2"_s} + created.mid(1)) << Stores << false;
     QTest::newRow("device_info cannot be created")
         << QStringList() << QString() << int(MainIsGarbage)
         << QStringList{u"Create deviceInfo error! Reinstall app!"_s} << add << u"|off"_s << form

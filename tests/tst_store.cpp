@@ -19,7 +19,6 @@ using namespace testing;
 
 namespace {
 
-const QString Serial = u"QV8B2024001"_s;
 const QString ConnectionName = u"tst_store"_s;
 const store::Transaction::Labels Labels{"Begin error:", "Commit error:"};
 
@@ -136,19 +135,20 @@ void tst_Store::deviceInfoRead_data()
     QTest::newRow("missing ID") << QStringList{u"1, NULL, 'Brisa', 8, 1"_s} << unknownId;
     QTest::newRow("only the ID is trimmed")
         << QStringList{u"1, '\tQV8B2024001  ', ' Brisa ', 8, 1"_s}
-        << line.arg(Serial, u" Brisa "_s, u"8"_s, u"1"_s);
-    QTest::newRow("quotes escaped") << QStringList{u"1, 'QV8B2024001', 'Brisa \"North\"', 8, 1"_s}
-                                    << line.arg(Serial, u"Brisa \\\"North\\\""_s, u"8"_s, u"1"_s);
+        << line.arg(SampleSerial, u" Brisa "_s, u"8"_s, u"1"_s);
+    QTest::newRow("quotes escaped")
+        << QStringList{u"1, 'QV8B2024001', 'Brisa \"North\"', 8, 1"_s}
+        << line.arg(SampleSerial, u"Brisa \\\"North\\\""_s, u"8"_s, u"1"_s);
     QTest::newRow("other ids come first")
         << QStringList{u"2, 'QV8B2024002', 'Two', 16, 1"_s, u"0, 'QV8B2024000', 'Zero', 7, 1"_s,
                        u"1, 'QV8B2024001', 'Brisa', 8, 0"_s}
-        << line.arg(Serial, u"Brisa"_s, u"8"_s, u"0"_s);
+        << line.arg(SampleSerial, u"Brisa"_s, u"8"_s, u"0"_s);
     QTest::newRow("first of two id-1 rows")
         << QStringList{u"1, 'QV8B2024001', 'Brisa', 8, 2"_s, u"1, 'QV8B2024009', 'Late', 16, 1"_s}
-        << line.arg(Serial, u"Brisa"_s, u"8"_s, u"2"_s);
+        << line.arg(SampleSerial, u"Brisa"_s, u"8"_s, u"2"_s);
     QTest::newRow("numbers that are not numbers")
         << QStringList{u"1, 'QV8B2024001', 'Brisa', 'many', 'on'"_s}
-        << line.arg(Serial, u"Brisa"_s, u"0"_s, u"0"_s);
+        << line.arg(SampleSerial, u"Brisa"_s, u"0"_s, u"0"_s);
     QTest::newRow("no id-1 row") << QStringList{u"2, 'QV8B2024002', 'Two', 16, 1"_s} << QString();
 }
 
@@ -178,11 +178,11 @@ void tst_Store::deviceInfoRead()
 void tst_Store::deviceInfoWrites()
 {
     const QString select = u"SELECT * FROM device_info ORDER BY row"_s;
-    QVERIFY(store::deviceInfo::insert(m_db, Serial));
+    QVERIFY(store::deviceInfo::insert(m_db, SampleSerial));
     QVERIFY(store::deviceInfo::insert(m_db, u"QV7C2024002"_s));
     QCOMPARE(stored(select),
              QStringList({u"1|1|QV8B2024001|||0||||0"_s, u"2|1|QV7C2024002|||0||||0"_s}));
-    QCOMPARE(store::deviceInfo::read(m_db)->dev_id, Serial);
+    QCOMPARE(store::deviceInfo::read(m_db)->dev_id, SampleSerial);
 
     QVERIFY(store::deviceInfo::update(m_db, {u"Brisa"_s, u"QV8"_s, 16, u"Hall \"A\""_s,
                                              u"Main street 12"_s, u"Near the gate"_s, 1}));
@@ -200,10 +200,10 @@ void tst_Store::writeFailuresCarryStoreText_data()
 
     QTest::newRow("device insert")
         << u"device_info"_s << u"Insert error:"_s
-        << Write([](auto &db) { return store::deviceInfo::insert(db, Serial); });
+        << Write([](auto &db) { return store::deviceInfo::insert(db, SampleSerial); });
     QTest::newRow("device ID update")
         << u"device_info"_s << u"Update error:"_s
-        << Write([](auto &db) { return store::deviceInfo::updateId(db, Serial, 0); });
+        << Write([](auto &db) { return store::deviceInfo::updateId(db, SampleSerial, 0); });
     QTest::newRow("device update")
         << u"device_info"_s << u"Update error:"_s
         << Write([](auto &db) { return store::deviceInfo::update(db, {}); });
@@ -425,7 +425,7 @@ void tst_Store::media()
              QStringList{u"path_public_enable: 1 | path_private_enable: 1 | path_local_enable: 0 | "
                          "soundEnableLevel: 50 | dev_id: \"QV8B2024001\""_s});
 
-    QVERIFY(store::media::update(m_db, {Serial, 0, 1, 1, 150}));
+    QVERIFY(store::media::update(m_db, {SampleSerial, 0, 1, 1, 150}));
     const QString select = store::media::SelectSql + u" ORDER BY row"_s;
     QCOMPARE(stored(select), QStringList({u"2|OTHER|0|0|1|10"_s, u"1|QV8B2024001|0|1|1|150"_s}));
 

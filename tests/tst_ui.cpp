@@ -23,8 +23,6 @@ using namespace testing;
 
 namespace {
 
-const QString FirstRun = u"Database Created! Insert printed serial number!"_s;
-
 // A plain-text label is as wide as its literal text; rich text would render
 // the markup away and be much narrower.
 int literalShortfall(QLabel *label, const QString &line)
@@ -92,7 +90,7 @@ void UiTest::toastInWindow()
     QCOMPARE(lines(Toast), QStringList(4));
     MainWindow &w = window();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
-    QCOMPARE(toastLabels(&w), QStringList({u""_s, u""_s, u""_s, FirstRun}));
+    QCOMPARE(toastLabels(&w), QStringList({u""_s, u""_s, u""_s, FirstRunToast}));
 
     for (const char *message : {"m1", "m2", "m3", "m4", "m5"})
         callToast(&w, QLatin1String(message), 0);
@@ -314,7 +312,7 @@ void UiTest::deletion()
     QVERIFY(QDir(home().root()).exists());
 
     closeWindow();
-    QCOMPARE(lastToast(window()), FirstRun);
+    QCOMPARE(lastToast(window()), FirstRunToast);
     QCOMPARE(page(window()), u"pageAddDevice"_s);
     QVERIFY(QFile::exists(home().mainStore()));
 }

@@ -25,6 +25,12 @@ class QTcpSocket;
 
 namespace testing {
 
+// The serial most tests register, and the toasts a first serial meets.
+inline const QString SampleSerial = QStringLiteral("QV8B2024001");
+inline const QString FirstRunToast =
+    QStringLiteral("Database Created! Insert printed serial number!");
+inline const QString SavedToast = QStringLiteral("ID Save, Try connect server!");
+
 // A fresh home folder for one test: the window's data root lies under it.
 // The process-wide records and toast lines are emptied as at program start.
 class TestHome
