@@ -28,18 +28,11 @@ QString soundPicturePath(SoundPicture picture)
 
 const QPixmap &soundPixmap(SoundPicture picture)
 {
-    static const QPixmap muted(soundPicturePath(SoundPicture::Muted));
-    static const QPixmap normal(soundPicturePath(SoundPicture::Normal));
-    static const QPixmap loud(soundPicturePath(SoundPicture::Loud));
-    switch (picture) {
-    case SoundPicture::Muted:
-        return muted;
-    case SoundPicture::Loud:
-        return loud;
-    case SoundPicture::Normal:
-        break;
-    }
-    return normal;
+    // In the order of SoundPicture.
+    static const QPixmap pictures[] = {QPixmap(soundPicturePath(SoundPicture::Muted)),
+                                       QPixmap(soundPicturePath(SoundPicture::Normal)),
+                                       QPixmap(soundPicturePath(SoundPicture::Loud))};
+    return pictures[static_cast<int>(picture)];
 }
 
 } // namespace gui
