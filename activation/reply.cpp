@@ -53,6 +53,9 @@ void MainWindow::handleReplyBody(const QByteArray &raw)
 
 void MainWindow::applyDeviceRecord(const QString &body)
 {
+    // Parsed from the decoded text, not the raw bytes: decoding has already
+    // replaced invalid UTF-8 with U+FFFD, which the JSON reader would
+    // otherwise refuse, with the whole record.
     const std::optional<activation::DeviceReply> record =
         activation::parseDeviceReply(body.toUtf8());
     if (!record) {
