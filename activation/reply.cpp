@@ -68,17 +68,41 @@ void MainWindow::applyDeviceRecord(const QString &body)
     if (!unit.isActive()
         || !deviceInfoUpdateTable(record->dev_name, record->dev_model, record->dev_lockers,
                                   record->dev_location, record->dev_address,
-                                  record->dev_description, record->dev_status))
+                                  record->dev_description, record->dev_status)) {
+        reportRecordNotStored(unit);
         return;
+    }
     if (store::deviceSetting::updateTimerSystem(mainDb, record->dev_timer_system))
         logLine() << "Update device_setting OK!";
     deviceInfoReadTable();
     if (DeviceInfoRecord.dev_status != store::deviceInfo::ActiveStatus) {
-        unit.commit();
+        keepInactiveRecord(unit);
         return;
     }
     if (completeActivation(unit)) {
         showErrorDisplay(QStringLiteral("Everything is OK"), 0);
         activation::makeDeviceFolder(DeviceInfoRecord.dev_id);
     }
+}
+
+// A record the server does not mark active is kept, and the window says so
+// just as it would at the next start.
+void MainWindow::keepInactiveRecord(store::Transaction &unit)
+{
+    if (!unit.commit()) {
+        // The record read back inside the unit is gone with it.
+        deviceInfoReadTable();
+        reportRecordNotStored(unit);
+        return;
+    }
+    showInactiveDevice();
+}
+
+// The answer came but could not be stored, most often because another
+// program holds the store: the store keeps what it held before the reply,
+// and the operator is told rather than left waiting for the server.
+void MainWindow::reportRecordNotStored(store::Transaction &unit)
+{
+    unit.rollback();
+    showErrorDisplay(QStringLiteral("Main DB unreachable!"), 0);
 }

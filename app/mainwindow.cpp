@@ -90,6 +90,13 @@ void MainWindow::showStartPage()
         showActiveDeviceAtStart();
         return;
     }
+    showInactiveDevice();
+}
+
+// A stored device that is not active waits on the add-device page, its serial
+// ready to be sent again.
+void MainWindow::showInactiveDevice()
+{
     showErrorDisplay(QStringLiteral("Device inactive!"), 0);
     ui->stackedWidget->setCurrentWidget(ui->pageAddDevice);
     ui->add_device_edit->setText(DeviceInfoRecord.dev_id);

@@ -62,6 +62,7 @@ private:
     bool openStores();
     void showStartPage();
     void showActiveDeviceAtStart();
+    void showInactiveDevice();
     void createTablesOnFirstRun();
     void showMediaSetting();
 
@@ -71,6 +72,8 @@ private:
     void handleReplyBody(const QByteArray &raw);
     void applyDeviceRecord(const QString &body);
     bool completeActivation(store::Transaction &unit);
+    void keepInactiveRecord(store::Transaction &unit);
+    void reportRecordNotStored(store::Transaction &unit);
     MediaSetting chosenMediaSetting() const;
     bool saveMediaSetting(const MediaSetting &setting);
 

@@ -10,6 +10,7 @@
 // nothing appears outside the data root.
 
 #include "store/connection.h"
+#include "store/deviceinfo.h"
 #include "store/records.h"
 #include "support/testsupport.h"
 
@@ -560,9 +561,15 @@ void TstFaultsStore::foreignMainTables_data()
         << true << QStringList{u"Try connect server!"_s} + lockersRefused
         << u"Insert locker error: \"table lockers has no column named locker_id"_s
         << QStringList{u""_s, u""_s} + lockersRefused;
+    QTest::newRow("device_info refusing updates")
+        << QStringList{store::deviceInfo::CreateSql,
+                       u"CREATE TRIGGER refuse BEFORE UPDATE ON device_info "
+                       "BEGIN SELECT RAISE(ABORT, 'update refused'); END"_s}
+        << true << QStringList{u"Try connect server!"_s, u"Main DB unreachable!"_s}
+        << u"Update error: \"update refused"_s << QStringList(4, QString());
 }
 
-// Tables that exist with columns of their own are used as they are: each
+// Tables that exist with columns or triggers of their own are used as they are: each
 // statement that needs the missing columns fails through its failure path,
 // and the rows in them stay as they were. An activation that cannot build its
 // lockers is taken back whole, from the reply as from the manual page.
@@ -682,7 +689,7 @@ void TstFaultsStore::mainStoreLocked_data()
     QTest::addColumn<QString>("device"); // once the lock is gone: id|model|lockers|status
 
     QTest::newRow("Main store locked while a registration reply arrives")
-        << Step::Reply << u"Update error: \"database is locked"_s << u"Try connect server!"_s
+        << Step::Reply << u"Update error: \"database is locked"_s << u"Main DB unreachable!"_s
         << u"QV8B2024001|Fjor|16|1"_s;
     QTest::newRow("Main store locked while a new serial is entered")
         << Step::Entry << u"Select error: \"database is locked"_s << u"Main DB unreachable!"_s
@@ -823,7 +830,7 @@ void TstFaultsStore::mainStoreGone()
 
     QVERIFY(submitAndWait(w, SampleSerial));
     QVERIFY(log.contains(u"Update error: \"attempt to write a readonly database"_s));
-    QCOMPARE(lastToast(w), u"Try connect server!"_s);
+    QCOMPARE(lastToast(w), u"Main DB unreachable!"_s);
     QCOMPARE(page(w), u"pageAddDevice"_s);
     QCOMPARE(treeListing(home().home()), listing);
     expectResponsive(w);

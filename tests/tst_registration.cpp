@@ -155,7 +155,7 @@ void TstRegistration::anotherSerialAfterNoActivation_data()
 
     const QString first = u"QVFIRST00001"_s;
     QTest::newRow("disabled cabinet")
-        << device(first, 8, 2) << QStringList{{}, {}, FirstRunToast, SavedToast}
+        << device(first, 8, 2) << QStringList{{}, FirstRunToast, SavedToast, u"Device inactive!"_s}
         << storedDeviceRow(fields(first, 8), 2) << u"07:00-19:00"_s
         << u"Update device_setting OK!"_s;
     QTest::newRow("locker count above limit")
