@@ -33,8 +33,12 @@
 // (default 127.0.0.1), --catalogue FILE (default: the built-in sample
 // catalogue.json), --access VALUE (default TqLmWd: the PsW value accepted; a
 // server started with another value answers the settings tool's fixed value
-// with "ServerError: access denied"), --help. The first line on standard output is the base URL
-// being served, e.g. "http://127.0.0.1:41234". Requests are logged on stderr.
+// with "ServerError: access denied"), --url-file FILE, --help. The first line on standard output
+// is the base URL being served, e.g. "http://127.0.0.1:41234". Requests are logged on stderr.
+// With --url-file the URL is also written to FILE (complete once it appears there), and the
+// server stops once FILE is removed: a caller that cannot read the server's output (a Windows
+// test under Wine starting this Linux program) learns the URL from the file and ends the server
+// by removing it.
 // An unreadable catalogue or a port that cannot be bound ends with exit code 1.
 
 #include <QAbstractHttpServer>
@@ -282,6 +286,7 @@ struct Options
     QHostAddress address;
     QString cataloguePath;
     QString accessValue;
+    QString urlFile;
 };
 
 // The command line as options, or the reason it cannot be served.
@@ -306,7 +311,11 @@ std::optional<Options> parseOptions(const QCoreApplication &app)
     const QCommandLineOption accessOption(QStringLiteral("access"),
                                           QStringLiteral("Access value (PsW) the server accepts."),
                                           QStringLiteral("VALUE"), kDefaultAccessValue);
-    parser.addOptions({portOption, bindOption, catalogueOption, accessOption});
+    const QCommandLineOption urlFileOption(
+        QStringLiteral("url-file"),
+        QStringLiteral("Also write the URL to FILE, and stop once FILE is removed."),
+        QStringLiteral("FILE"));
+    parser.addOptions({portOption, bindOption, catalogueOption, accessOption, urlFileOption});
     parser.process(app);
 
     Options options;
@@ -315,6 +324,7 @@ std::optional<Options> parseOptions(const QCoreApplication &app)
     options.port = static_cast<quint16>(port);
     options.cataloguePath = parser.value(catalogueOption);
     options.accessValue = parser.value(accessOption);
+    options.urlFile = parser.value(urlFileOption);
     if (!portOk || port > 65535)
         logLine(QStringLiteral("error: invalid port \"%1\"").arg(parser.value(portOption)));
     else if (!options.address.setAddress(parser.value(bindOption)))
@@ -333,6 +343,35 @@ QString baseUrl(const QHostAddress &address, quint16 port)
                              ? QLatin1Char('[') + address.toString() + QLatin1Char(']')
                              : address.toString();
     return QStringLiteral("http://%1:%2").arg(host, QString::number(port));
+}
+
+// Writes the URL whole under a temporary name and then renames it, so that a
+// reader never sees half of it; then quits once the file is gone.
+bool announceInFile(const QString &file, const QString &url, QCoreApplication *app)
+{
+    const QString partial = file + QStringLiteral(".part");
+    QFile out(partial);
+    const QByteArray line = url.toUtf8() + '\n';
+    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate) || out.write(line) != line.size()
+        || !out.flush()) {
+        logLine(QStringLiteral("error: cannot write %1: %2").arg(partial, out.errorString()));
+        return false;
+    }
+    out.close();
+    QFile::remove(file);
+    if (!QFile::rename(partial, file)) {
+        logLine(QStringLiteral("error: cannot write %1").arg(file));
+        return false;
+    }
+    auto *watch = new QTimer(app);
+    QObject::connect(watch, &QTimer::timeout, app, [file] {
+        if (!QFile::exists(file)) {
+            logLine(QStringLiteral("%1 removed: stopping").arg(file));
+            QCoreApplication::quit();
+        }
+    });
+    watch->start(200);
+    return true;
 }
 
 } // namespace
@@ -361,8 +400,11 @@ int main(int argc, char *argv[])
     }
     server.bind(tcpServer);
 
-    std::printf("%s\n", qPrintable(baseUrl(options->address, tcpServer->serverPort())));
+    const QString url = baseUrl(options->address, tcpServer->serverPort());
+    std::printf("%s\n", qPrintable(url));
     std::fflush(stdout);
+    if (!options->urlFile.isEmpty() && !announceInFile(options->urlFile, url, &app))
+        return 1;
     logLine(QStringLiteral("serving %1 from %2").arg(kLookupPath, options->cataloguePath));
     return app.exec();
 }
