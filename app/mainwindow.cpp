@@ -54,8 +54,6 @@ void MainWindow::prepareForm()
 
 void MainWindow::makeDataFolders()
 {
-    // The data root is fixed for the life of the window.
-    store::setDataRoot(store::defaultDataRoot());
     QDir dir;
     for (const QString &folder : {store::productFolderPath(), store::dataRoot()}) {
         if (!dir.exists(folder))

@@ -30,7 +30,8 @@ QString dataRoot()
 
 void setDataRoot(const QString &root)
 {
-    currentRoot() = root.endsWith(QLatin1Char('/')) ? root : root + QLatin1Char('/');
+    currentRoot() =
+        root.isEmpty() || root.endsWith(QLatin1Char('/')) ? root : root + QLatin1Char('/');
 }
 
 QString productFolderPath()

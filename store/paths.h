@@ -8,8 +8,10 @@ namespace store {
 // Always ends in a slash.
 QString defaultDataRoot();
 
-// The data root in use. The window fixes it when it is built, so that a
-// process that changes its home folder later keeps writing where it started.
+// The data root in use: the default, fixed at its first use, so that a
+// process that changes its home folder later keeps writing where it started;
+// or the one set before, which tests use to keep every file in a folder of
+// their own on every system. An empty root goes back to the default.
 QString dataRoot();
 void setDataRoot(const QString &root);
 

@@ -3,7 +3,7 @@
 // with SIGKILL at a random moment and inspects the stores it leaves behind.
 //
 // Usage: crash_driver HOME SERIAL [FIRST_STEP]
-//   HOME        becomes $HOME, so the data root is HOME/QUORVIN/
+//   HOME        the data root is HOME/QUORVIN/
 //   SERIAL      the printed serial registered with the directory server that
 //               QUORVIN_SERVER_URL points at
 //   FIRST_STEP  where in the step cycle to begin (0..3), so that successive
@@ -16,6 +16,7 @@
 // A step that cannot finish (no reply in time) ends the program with code 2.
 
 #include "activation/lookup.h"
+#include "store/paths.h"
 #include "store/records.h"
 #include "support/testsupport.h"
 
@@ -82,7 +83,7 @@ int main(int argc, char *argv[])
         std::fprintf(stderr, "usage: crash_driver HOME SERIAL [FIRST_STEP]\n");
         return 64;
     }
-    qputenv("HOME", argv[1]);
+    store::setDataRoot(QString::fromLocal8Bit(argv[1]) + QStringLiteral("/QUORVIN/"));
     qputenv("QT_QPA_PLATFORM", "offscreen");
     const QString serial = QString::fromLocal8Bit(argv[2]);
     const int firstStep = argc > 3 ? QByteArray(argv[3]).toInt() : 0;

@@ -11,6 +11,7 @@
 
 #include "store/connection.h"
 #include "store/deviceinfo.h"
+#include "store/paths.h"
 #include "store/records.h"
 #include "support/testsupport.h"
 
@@ -432,7 +433,7 @@ void TstFaultsStore::mainStoreUnusable()
         noRoot ? QByteArray("not a folder\n") : damaged(damage, fileBytes(broken));
     QVERIFY(writeFile(broken, bytes));
     if (damage == Damage::HomeBelowFile)
-        qputenv("HOME", (broken + u"/inner"_s).toLocal8Bit()); // the fixture puts HOME back
+        store::setDataRoot(broken + u"/inner/QUORVIN/"_s); // the fixture puts the root back
     const bool hadMedia = QFile::exists(home().mediaStore());
     const QStringList listing = treeListing(home().home());
 

@@ -2,6 +2,7 @@
 
 #include "activation/lookup.h"
 #include "resources/resources.h"
+#include "store/paths.h"
 #include "store/records.h"
 #include "ui/toast.h"
 
@@ -31,9 +32,18 @@
 #include <QTest>
 #include <QUuid>
 
+#ifdef Q_OS_WIN
+#include <windows.h>
+#endif
+
 namespace {
 // The pictures must be registered before any window is built.
 [[maybe_unused]] const bool resourcesRegistered = (registerResources(), true);
+// Outside a TestHome the data root is a folder that is never made, so that no
+// test writes to the real data root of the machine it runs on.
+[[maybe_unused]] const bool realRootAvoided =
+    (store::setDataRoot(QDir::tempPath() + QStringLiteral("/quorvin-tests-no-home/QUORVIN/")),
+     true);
 
 QStringList &capturedLines()
 {
@@ -62,16 +72,18 @@ void captureMessage(QtMsgType type, const QMessageLogContext &context, const QSt
 
 namespace testing {
 
-TestHome::TestHome() : m_oldHome(qgetenv("HOME"))
+// The data root is set, not derived from the home folder: on Windows it is a
+// fixed drive path that no environment moves.
+TestHome::TestHome() : m_oldRoot(store::dataRoot())
 {
-    qputenv("HOME", m_dir.path().toLocal8Bit());
+    store::setDataRoot(root());
     store::resetRecords();
     Toast = ToastLines();
 }
 
 TestHome::~TestHome()
 {
-    qputenv("HOME", m_oldHome);
+    store::setDataRoot(m_oldRoot);
 }
 
 QString TestHome::home() const
@@ -224,8 +236,33 @@ QNetworkAccessManager *networkManagerOf(MainWindow *w)
     return w->findChild<QNetworkAccessManager *>();
 }
 
+QString serverPath(const QString &path)
+{
+#ifdef Q_OS_WIN
+    // Wine's own call for the Unix name of a Windows path; on Windows itself
+    // it is missing, and there is no Linux server to start either.
+    using UnixName = char *(__cdecl *)(const wchar_t *);
+    const auto unixName = reinterpret_cast<UnixName>(reinterpret_cast<void (*)()>(
+        GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+    char *name =
+        unixName
+            ? unixName(reinterpret_cast<const wchar_t *>(QDir::toNativeSeparators(path).utf16()))
+            : nullptr;
+    if (!name)
+        return path;
+    const QString unixPath = QString::fromLocal8Bit(name);
+    HeapFree(GetProcessHeap(), 0, name);
+    return unixPath;
+#else
+    return path;
+#endif
+}
+
+// The server stops by itself once its URL file is gone, which also ends it
+// where this process cannot kill it (a Linux program started under Wine).
 DirectoryServer::~DirectoryServer()
 {
+    QFile::remove(urlFile());
     if (m_process.state() != QProcess::NotRunning) {
         m_process.kill();
         m_process.waitForFinished(5000);
@@ -233,20 +270,30 @@ DirectoryServer::~DirectoryServer()
     qunsetenv("QUORVIN_SERVER_URL");
 }
 
+QString DirectoryServer::urlFile() const
+{
+    return m_dir.filePath(QStringLiteral("url"));
+}
+
+// The server tells its URL through a file rather than its output, which does
+// not reach a Windows test that starts it under Wine.
 bool DirectoryServer::start(const QString &catalogueFile, const QStringList &arguments)
 {
-    const QStringList args = QStringList{QStringLiteral("--port"), QStringLiteral("0"),
-                                         QStringLiteral("--catalogue"), catalogueFile}
+    const QStringList args = QStringList{QStringLiteral("--port"),      QStringLiteral("0"),
+                                         QStringLiteral("--catalogue"), serverPath(catalogueFile),
+                                         QStringLiteral("--url-file"),  serverPath(urlFile())}
                              + arguments;
-    m_process.setProcessChannelMode(QProcess::SeparateChannels);
+    m_process.setStandardOutputFile(QProcess::nullDevice());
+    m_process.setStandardErrorFile(QProcess::nullDevice());
     m_process.start(QStringLiteral(DIRECTORY_SERVER_PATH), args);
-    if (!m_process.waitForStarted(5000))
+    if (!m_dir.isValid() || !m_process.waitForStarted(5000))
         return false;
-    while (!m_process.canReadLine()) {
-        if (!m_process.waitForReadyRead(5000))
-            return false;
-    }
-    m_url = QString::fromUtf8(m_process.readLine()).trimmed();
+    QFile file(urlFile());
+    if (!QTest::qWaitFor([&] { return file.exists() || m_process.state() == QProcess::NotRunning; },
+                         10000)
+        || !file.open(QIODevice::ReadOnly))
+        return false;
+    m_url = QString::fromUtf8(file.readLine()).trimmed();
     if (!m_url.startsWith(QLatin1String("http://")))
         return false;
     qputenv("QUORVIN_SERVER_URL", m_url.toUtf8());

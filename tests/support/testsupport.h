@@ -31,7 +31,8 @@ inline const QString FirstRunToast =
     QStringLiteral("Database Created! Insert printed serial number!");
 inline const QString SavedToast = QStringLiteral("ID Save, Try connect server!");
 
-// A fresh home folder for one test: the window's data root lies under it.
+// A fresh home folder for one test: the window's data root lies under it, on
+// every system.
 // The process-wide records and toast lines are emptied as at program start.
 class TestHome
 {
@@ -48,7 +49,7 @@ public:
 
 private:
     QTemporaryDir m_dir;
-    QByteArray m_oldHome;
+    QString m_oldRoot;
 };
 
 // Collects every message written while it lives.
@@ -97,10 +98,17 @@ public:
     bool serve(const QJsonArray &devices, const QStringList &arguments = QStringList());
 
 private:
+    QString urlFile() const;
+
     QTemporaryDir m_dir;
     QProcess m_process;
     QString m_url;
 };
+
+// A path of this process as the directory server sees it. The server is a
+// program of the build machine: under Wine the Windows tests start it as the
+// Linux program it is, and it knows only the machine's own paths.
+QString serverPath(const QString &path);
 
 // Writes a directory server catalogue {"devices": [...]} to file.
 bool writeCatalogue(const QString &file, const QJsonArray &devices);
