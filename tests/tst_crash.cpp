@@ -64,7 +64,11 @@ public:
         m_pending += m_process.readAllStandardOutput();
         qsizetype end;
         while ((end = m_pending.indexOf('\n')) >= 0) {
-            m_lines.append(QString::fromUtf8(m_pending.left(end)));
+            // On Windows the driver's lines end in CR LF.
+            QByteArray line = m_pending.left(end);
+            if (line.endsWith('\r'))
+                line.chop(1);
+            m_lines.append(QString::fromUtf8(line));
             m_pending.remove(0, end + 1);
         }
     }

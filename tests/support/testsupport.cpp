@@ -288,10 +288,10 @@ bool DirectoryServer::start(const QString &catalogueFile, const QStringList &arg
     m_process.start(QStringLiteral(DIRECTORY_SERVER_PATH), args);
     if (!m_dir.isValid() || !m_process.waitForStarted(5000))
         return false;
+    // Under Wine the process handle of a Linux program tells nothing, so only
+    // the file is waited for.
     QFile file(urlFile());
-    if (!QTest::qWaitFor([&] { return file.exists() || m_process.state() == QProcess::NotRunning; },
-                         10000)
-        || !file.open(QIODevice::ReadOnly))
+    if (!QTest::qWaitFor([&] { return file.exists(); }, 10000) || !file.open(QIODevice::ReadOnly))
         return false;
     m_url = QString::fromUtf8(file.readLine()).trimmed();
     if (!m_url.startsWith(QLatin1String("http://")))

@@ -31,6 +31,16 @@ inline const QString FirstRunToast =
     QStringLiteral("Database Created! Insert printed serial number!");
 inline const QString SavedToast = QStringLiteral("ID Save, Try connect server!");
 
+// Windows refuses to delete a file that a program holds open, as the window
+// holds its stores: a store deleted under the running window cannot happen
+// there.
+#ifdef Q_OS_WIN
+inline constexpr bool OpenFilesCanBeDeleted = false;
+#else
+inline constexpr bool OpenFilesCanBeDeleted = true;
+#endif
+inline constexpr char OpenFileKept[] = "Windows does not delete a store the window holds open";
+
 // A fresh home folder for one test: the window's data root lies under it, on
 // every system.
 // The process-wide records and toast lines are emptied as at program start.
