@@ -3,6 +3,7 @@
 // Runs on the offscreen platform with a scratch home folder.
 #include "app/mainwindow.h"
 #include "resources/resources.h"
+#include "store/paths.h"
 #include "store/records.h"
 #include "ui/fonts.h"
 #include "ui/toast.h"
@@ -71,7 +72,7 @@ int main(int argc, char *argv[])
     qInstallMessageHandler([](QtMsgType, const QMessageLogContext &, const QString &) {});
 
     QTemporaryDir firstHome;
-    qputenv("HOME", firstHome.path().toLocal8Bit());
+    store::setDataRoot(firstHome.path() + QStringLiteral("/QUORVIN/"));
     bool ok = true;
     {
         MainWindow w;
@@ -82,7 +83,7 @@ int main(int argc, char *argv[])
     }
 
     QTemporaryDir activeHome;
-    qputenv("HOME", activeHome.path().toLocal8Bit());
+    store::setDataRoot(activeHome.path() + QStringLiteral("/QUORVIN/"));
     store::resetRecords();
     Toast = ToastLines();
     ok = prepareActiveDevice(activeHome.path() + QStringLiteral("/QUORVIN/")) && ok;
