@@ -45,6 +45,31 @@ namespace {
     (store::setDataRoot(QDir::tempPath() + QStringLiteral("/quorvin-tests-no-home/QUORVIN/")),
      true);
 
+// A path of this process as the directory server sees it. The server is a
+// program of the build machine: under Wine the Windows tests start it as the
+// Linux program it is, and it knows only the machine's own paths.
+QString serverPath(const QString &path)
+{
+#ifdef Q_OS_WIN
+    // Wine's own call for the Unix name of a Windows path; on Windows itself
+    // it is missing, and there is no Linux server to start either.
+    using UnixName = char *(__cdecl *)(const wchar_t *);
+    const auto unixName = reinterpret_cast<UnixName>(reinterpret_cast<void (*)()>(
+        GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+    if (!unixName)
+        return path;
+    char *name =
+        unixName(reinterpret_cast<const wchar_t *>(QDir::toNativeSeparators(path).utf16()));
+    if (!name)
+        return path;
+    const QString unixPath = QString::fromLocal8Bit(name);
+    HeapFree(GetProcessHeap(), 0, name);
+    return unixPath;
+#else
+    return path;
+#endif
+}
+
 QStringList &capturedLines()
 {
     static QStringList lines;
@@ -234,28 +259,6 @@ QStringList toastLabels(MainWindow *w)
 QNetworkAccessManager *networkManagerOf(MainWindow *w)
 {
     return w->findChild<QNetworkAccessManager *>();
-}
-
-QString serverPath(const QString &path)
-{
-#ifdef Q_OS_WIN
-    // Wine's own call for the Unix name of a Windows path; on Windows itself
-    // it is missing, and there is no Linux server to start either.
-    using UnixName = char *(__cdecl *)(const wchar_t *);
-    const auto unixName = reinterpret_cast<UnixName>(reinterpret_cast<void (*)()>(
-        GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
-    char *name =
-        unixName
-            ? unixName(reinterpret_cast<const wchar_t *>(QDir::toNativeSeparators(path).utf16()))
-            : nullptr;
-    if (!name)
-        return path;
-    const QString unixPath = QString::fromLocal8Bit(name);
-    HeapFree(GetProcessHeap(), 0, name);
-    return unixPath;
-#else
-    return path;
-#endif
 }
 
 // The server stops by itself once its URL file is gone, which also ends it

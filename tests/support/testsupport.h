@@ -115,11 +115,6 @@ private:
     QString m_url;
 };
 
-// A path of this process as the directory server sees it. The server is a
-// program of the build machine: under Wine the Windows tests start it as the
-// Linux program it is, and it knows only the machine's own paths.
-QString serverPath(const QString &path);
-
 // Writes a directory server catalogue {"devices": [...]} to file.
 bool writeCatalogue(const QString &file, const QJsonArray &devices);
 
