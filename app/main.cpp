@@ -15,6 +15,8 @@ int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     supportlog::install(supportlog::filePathUnder(store::defaultDataRoot()));
+    // The fonts that come with the program, in a folder beside it.
+    gui::registerFontsIn(QCoreApplication::applicationDirPath() + QStringLiteral("/fonts"));
     gui::substituteMissingFonts();
     MainWindow window;
     window.show();

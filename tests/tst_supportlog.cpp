@@ -3,10 +3,12 @@
 #include "app/supportlog.h"
 #include "ui/fonts.h"
 
+#include <QDirIterator>
 #include <QFile>
 #include <QFont>
 #include <QFontDatabase>
 #include <QFontInfo>
+#include <QStandardPaths>
 #include <QtTest>
 
 using namespace Qt::StringLiterals;
@@ -30,6 +32,17 @@ QStringList messages(const QStringList &lines)
     return texts;
 }
 
+// Some TrueType font of this system, or an empty path.
+QString anyInstalledFontFile()
+{
+    for (const QString &folder : QStandardPaths::standardLocations(QStandardPaths::FontsLocation)) {
+        QDirIterator found(folder, {u"*.ttf"_s}, QDir::Files, QDirIterator::Subdirectories);
+        if (found.hasNext())
+            return found.next();
+    }
+    return {};
+}
+
 // Installs the support log for one scope.
 class SupportLog
 {
@@ -48,6 +61,7 @@ private slots:
     void unwritableFileIsSkipped();
     void windowLogHoldsNoClearPassword();
     void missingFamiliesMapToLookAlikes();
+    void fontsBesideTheProgramAreRegistered();
 };
 
 void SupportLogTest::linesGoToFileAndOutput()
@@ -159,6 +173,24 @@ void SupportLogTest::missingFamiliesMapToLookAlikes()
         if (!expected.isEmpty())
             QCOMPARE(QFontInfo(QFont(family)).family().toLower(), expected.constFirst());
     }
+}
+
+void SupportLogTest::fontsBesideTheProgramAreRegistered()
+{
+    const QString font = anyInstalledFontFile();
+    if (font.isEmpty())
+        QSKIP("No TrueType font on this system to register");
+    QTemporaryDir folder;
+    QVERIFY(folder.isValid());
+    QVERIFY(QFile::copy(font, folder.filePath(u"Shipped.ttf"_s)));
+    QFile damaged(folder.filePath(u"Damaged.ttf"_s));
+    QVERIFY(damaged.open(QIODevice::WriteOnly) && damaged.write("not a font") > 0);
+    damaged.close();
+
+    QVERIFY(gui::registerFontsIn(folder.filePath(u"absent"_s)).isEmpty());
+    const QStringList added = gui::registerFontsIn(folder.path());
+    QCOMPARE(added.size(), 1);
+    QVERIFY(QFontDatabase::families().contains(added.constFirst()));
 }
 
 QTEST_MAIN(SupportLogTest)

@@ -1,5 +1,6 @@
 #include "ui/fonts.h"
 
+#include <QDir>
 #include <QFont>
 #include <QFontDatabase>
 
@@ -17,6 +18,19 @@ QList<std::pair<QString, QStringList>> fontLookAlikes()
         {QStringLiteral("Segoe UI"),
          {QStringLiteral("Open Sans"), QStringLiteral("Noto Sans"), QStringLiteral("DejaVu Sans")}},
     };
+}
+
+QStringList registerFontsIn(const QString &folder)
+{
+    QStringList added;
+    const QStringList fontFiles = {QStringLiteral("*.ttf"), QStringLiteral("*.otf")};
+    for (const QFileInfo &file : QDir(folder).entryInfoList(fontFiles, QDir::Files, QDir::Name)) {
+        const int id = QFontDatabase::addApplicationFont(file.filePath());
+        if (id >= 0)
+            added += QFontDatabase::applicationFontFamilies(id);
+    }
+    added.removeDuplicates();
+    return added;
 }
 
 void substituteMissingFonts()
