@@ -1,6 +1,8 @@
 #!/bin/sh
 # Renders the embedded pictures from their SVG sources in src/.
-# Needs rsvg-convert (Debian package librsvg2-bin) and python3 for the format check.
+# Needs rsvg-convert (Debian package librsvg2-bin) and python3 for the format check;
+# the Windows program icon, quorvin-settings.ico, is made from the logo with
+# ImageMagick's convert and icotool (Debian packages imagemagick, icoutils).
 # Every output must be an 8-bit RGBA PNG of the exact size listed below.
 set -eu
 
@@ -20,6 +22,18 @@ render bot 250
 render volum0 30
 render volum1 30
 render volum2 30
+
+# The icon Windows shows for the program: the logo at the sizes Explorer, the
+# taskbar and the Start menu ask for, the largest one PNG-compressed.
+icon_sizes="16 24 32 48 64"
+scratch=$(mktemp -d)
+for size in $icon_sizes 256; do
+    convert MainLogoR.png -resize "${size}x${size}" -strip "PNG32:$scratch/$size.png"
+done
+# shellcheck disable=SC2046
+icotool -c -o quorvin-settings.ico $(for size in $icon_sizes; do echo "$scratch/$size.png"; done) \
+    -r "$scratch/256.png"
+rm -rf "$scratch"
 
 # Check the PNG header: width, height, bit depth 8, colour type 6 (RGBA).
 python3 - MainLogoR.png:600 bot.png:250 volum0.png:30 volum1.png:30 volum2.png:30 <<'PY'
