@@ -33,3 +33,14 @@ if(MINGW)
     install(FILES ${runtime_path} DESTINATION .)
   endforeach()
 endif()
+
+# Fonts the form names, or free look-alikes, for PCs that lack them: the
+# program registers every font in fonts/ beside it at start-up.
+set(QUORVIN_WINDOWS_FONTS "" CACHE PATH
+    "Fonts that come with the Windows program (made by script/fonts --into DIR)")
+if(IS_DIRECTORY "${QUORVIN_WINDOWS_FONTS}")
+  install(DIRECTORY ${QUORVIN_WINDOWS_FONTS}/ DESTINATION fonts)
+else()
+  message(WARNING "No fonts to ship (QUORVIN_WINDOWS_FONTS): a PC without the form's "
+                  "fonts will draw the window with fallback faces.")
+endif()
