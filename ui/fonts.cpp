@@ -3,11 +3,22 @@
 #include <QDir>
 #include <QFont>
 #include <QFontDatabase>
+#include <QFontInfo>
 
 namespace gui {
 
+namespace {
+// Whether a font asked for by this family is drawn with that family.
+bool resolvesToItself(const QString &family)
+{
+    return QFontInfo(QFont(family)).family().compare(family, Qt::CaseInsensitive) == 0;
+}
+} // namespace
+
 QList<std::pair<QString, QStringList>> fontLookAlikes()
 {
+    const QStringList segoeLookAlikes = {QStringLiteral("Open Sans"), QStringLiteral("Noto Sans"),
+                                         QStringLiteral("DejaVu Sans")};
     return {
         {QStringLiteral("IRANYekan"),
          {QStringLiteral("Vazir"), QStringLiteral("Vazirmatn"), QStringLiteral("Noto Sans Arabic"),
@@ -15,8 +26,12 @@ QList<std::pair<QString, QStringList>> fontLookAlikes()
         {QStringLiteral("Vazir Black"),
          {QStringLiteral("Vazir"), QStringLiteral("Vazirmatn"), QStringLiteral("Noto Sans Arabic"),
           QStringLiteral("DejaVu Sans")}},
-        {QStringLiteral("Segoe UI"),
-         {QStringLiteral("Open Sans"), QStringLiteral("Noto Sans"), QStringLiteral("DejaVu Sans")}},
+        {QStringLiteral("Segoe UI"), segoeLookAlikes},
+        // Where Windows itself lacks the dialog font (Wine without its own
+        // fonts), Qt's default for widgets that name no font, such as the
+        // check boxes below a styled frame, would fall back to a serif face.
+        {QStringLiteral("MS Shell Dlg"), segoeLookAlikes},
+        {QStringLiteral("MS Shell Dlg 2"), segoeLookAlikes},
     };
 }
 
@@ -37,7 +52,9 @@ void substituteMissingFonts()
 {
     const QStringList installed = QFontDatabase::families();
     for (const auto &[family, lookAlikes] : fontLookAlikes()) {
-        if (installed.contains(family, Qt::CaseInsensitive))
+        // A family may be known by name yet drawn with another font: Windows
+        // lists its dialog font even where the face behind it is missing.
+        if (resolvesToItself(family))
             continue;
         QStringList available;
         for (const QString &candidate : lookAlikes)

@@ -19,8 +19,8 @@ QList<std::pair<QString, QStringList>> fontLookAlikes();
 // font adds nothing. Must run before substituteMissingFonts().
 QStringList registerFontsIn(const QString &folder);
 
-// Maps every family the form names but the system lacks to the look-alikes
-// that are installed. Must run before the form is built.
+// Maps every family the form names but the system cannot draw to the
+// look-alikes that are installed. Must run before the form is built.
 void substituteMissingFonts();
 
 } // namespace gui
