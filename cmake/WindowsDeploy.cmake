@@ -44,3 +44,6 @@ else()
   message(WARNING "No fonts to ship (QUORVIN_WINDOWS_FONTS): a PC without the form's "
                   "fonts will draw the window with fallback faces.")
 endif()
+
+# The installer's script, with the names and version it shows.
+configure_file(packaging/windows/installer.nsi.in installer.nsi @ONLY)
