@@ -33,7 +33,8 @@
 // (default 127.0.0.1), --catalogue FILE (default: the built-in sample
 // catalogue.json), --access VALUE (default TqLmWd: the PsW value accepted; a
 // server started with another value answers the settings tool's fixed value
-// with "ServerError: access denied"), --url-file FILE, --help. The first line on standard output
+// with "ServerError: access denied"), --url-file FILE, --tls-cert FILE --tls-key FILE (serve
+// HTTPS with this PEM certificate and RSA key), --help. The first line on standard output
 // is the base URL being served, e.g. "http://127.0.0.1:41234". Requests are logged on stderr.
 // With --url-file the URL is also written to FILE (complete once it appears there), and the
 // server stops once FILE is removed: a caller that cannot read the server's output (a Windows
@@ -54,6 +55,9 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QMetaEnum>
+#include <QSslCertificate>
+#include <QSslKey>
+#include <QSslServer>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTimer>
@@ -287,6 +291,8 @@ struct Options
     QString cataloguePath;
     QString accessValue;
     QString urlFile;
+    QString tlsCertificate;
+    QString tlsKey;
 };
 
 // The command line as options, or the reason it cannot be served.
@@ -315,7 +321,14 @@ std::optional<Options> parseOptions(const QCoreApplication &app)
         QStringLiteral("url-file"),
         QStringLiteral("Also write the URL to FILE, and stop once FILE is removed."),
         QStringLiteral("FILE"));
-    parser.addOptions({portOption, bindOption, catalogueOption, accessOption, urlFileOption});
+    const QCommandLineOption certificateOption(
+        QStringLiteral("tls-cert"), QStringLiteral("Serve HTTPS with this PEM certificate."),
+        QStringLiteral("FILE"));
+    const QCommandLineOption keyOption(QStringLiteral("tls-key"),
+                                       QStringLiteral("The certificate's PEM RSA key."),
+                                       QStringLiteral("FILE"));
+    parser.addOptions({portOption, bindOption, catalogueOption, accessOption, urlFileOption,
+                       certificateOption, keyOption});
     parser.process(app);
 
     Options options;
@@ -325,24 +338,51 @@ std::optional<Options> parseOptions(const QCoreApplication &app)
     options.cataloguePath = parser.value(catalogueOption);
     options.accessValue = parser.value(accessOption);
     options.urlFile = parser.value(urlFileOption);
+    options.tlsCertificate = parser.value(certificateOption);
+    options.tlsKey = parser.value(keyOption);
     if (!portOk || port > 65535)
         logLine(QStringLiteral("error: invalid port \"%1\"").arg(parser.value(portOption)));
     else if (!options.address.setAddress(parser.value(bindOption)))
         logLine(QStringLiteral("error: invalid bind address \"%1\"").arg(parser.value(bindOption)));
     else if (options.accessValue.isEmpty())
         logLine(QStringLiteral("error: the access value must not be empty"));
+    else if (options.tlsCertificate.isEmpty() != options.tlsKey.isEmpty())
+        logLine(QStringLiteral("error: --tls-cert and --tls-key go together"));
     else
         return options;
     return std::nullopt;
 }
 
 // The base URL a client reaches the server at.
-QString baseUrl(const QHostAddress &address, quint16 port)
+QString baseUrl(const QString &scheme, const QHostAddress &address, quint16 port)
 {
     const QString host = address.protocol() == QAbstractSocket::IPv6Protocol
                              ? QLatin1Char('[') + address.toString() + QLatin1Char(']')
                              : address.toString();
-    return QStringLiteral("http://%1:%2").arg(host, QString::number(port));
+    return QStringLiteral("%1://%2:%3").arg(scheme, host, QString::number(port));
+}
+
+// What accepts the connections: plain TCP, or TLS with the certificate and key
+// of the options. Null when those cannot be read.
+QTcpServer *makeListener(const Options &options, QObject *parent)
+{
+    if (options.tlsCertificate.isEmpty())
+        return new QTcpServer(parent);
+    const QList<QSslCertificate> chain = QSslCertificate::fromPath(options.tlsCertificate);
+    QFile keyFile(options.tlsKey);
+    const QSslKey key(keyFile.open(QIODevice::ReadOnly) ? keyFile.readAll() : QByteArray(),
+                      QSsl::Rsa);
+    if (chain.isEmpty() || key.isNull()) {
+        logLine(QStringLiteral("error: no PEM certificate in %1 or no PEM RSA key in %2")
+                    .arg(options.tlsCertificate, options.tlsKey));
+        return nullptr;
+    }
+    QSslConfiguration tls = QSslConfiguration::defaultConfiguration();
+    tls.setLocalCertificateChain(chain);
+    tls.setPrivateKey(key);
+    auto *listener = new QSslServer(parent);
+    listener->setSslConfiguration(tls);
+    return listener;
 }
 
 // Writes the URL whole under a temporary name and then renames it, so that a
@@ -391,7 +431,9 @@ int main(int argc, char *argv[])
     }
 
     DirectoryServer server(std::move(devices), options->accessValue);
-    auto *tcpServer = new QTcpServer(&server);
+    QTcpServer *tcpServer = makeListener(*options, &server);
+    if (!tcpServer)
+        return 1;
     if (!tcpServer->listen(options->address, options->port)) {
         logLine(QStringLiteral("error: cannot listen on %1 port %2: %3")
                     .arg(options->address.toString(), QString::number(options->port),
@@ -400,7 +442,9 @@ int main(int argc, char *argv[])
     }
     server.bind(tcpServer);
 
-    const QString url = baseUrl(options->address, tcpServer->serverPort());
+    const bool tls = !options->tlsCertificate.isEmpty();
+    const QString url = baseUrl(tls ? QStringLiteral("https") : QStringLiteral("http"),
+                                options->address, tcpServer->serverPort());
     std::printf("%s\n", qPrintable(url));
     std::fflush(stdout);
     if (!options->urlFile.isEmpty() && !announceInFile(options->urlFile, url, &app))
