@@ -79,13 +79,6 @@ void chooseMedia(MainWindow &w, const QList<int> &choice)
     slider(w)->setValue(choice.at(3));
 }
 
-bool writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate)
-           && file.write(bytes) == bytes.size();
-}
-
 QByteArray randomBytes(int size, quint32 seed)
 {
     QRandomGenerator generator(seed);

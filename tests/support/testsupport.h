@@ -80,6 +80,7 @@ public:
 // test sees what is on disk rather than what the window holds in memory.
 bool execSql(const QString &file, const QString &sql);
 QByteArray fileBytes(const QString &file);
+bool writeFile(const QString &path, const QByteArray &bytes);
 
 // Calls a private slot of the window without arguments through its meta-object.
 bool callBool(MainWindow *w, const char *slot);
