@@ -41,8 +41,7 @@ QString deviceRow(const QString &status, const QString &devId = u"QV8B2024001"_s
 
 bool writeJunk(const QString &path)
 {
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(QByteArray("NOTSQL").repeated(700)) > 0;
+    return writeFile(path, QByteArray("NOTSQL").repeated(700));
 }
 
 // Puts the obstacle where the stores are, after they are seeded.

@@ -185,12 +185,8 @@ void SupportLogTest::fontsBesideTheProgramAreRegistered()
     if (font.isEmpty())
         QSKIP("No TrueType font on this system to register");
     QTemporaryDir folder;
-    QVERIFY(folder.isValid());
     QVERIFY(QFile::copy(font, folder.filePath(u"Shipped.ttf"_s)));
-    QFile damaged(folder.filePath(u"Damaged.ttf"_s));
-    QVERIFY(damaged.open(QIODevice::WriteOnly) && damaged.write("not a font") > 0);
-    damaged.close();
-
+    QVERIFY(writeFile(folder.filePath(u"Damaged.ttf"_s), "not a font"));
     QVERIFY(gui::registerFontsIn(folder.filePath(u"absent"_s)).isEmpty());
     const QStringList added = gui::registerFontsIn(folder.path());
     QCOMPARE(added.size(), 1);
