@@ -442,7 +442,7 @@ int main(int argc, char *argv[])
     }
     server.bind(tcpServer);
 
-    const bool tls = !options->tlsCertificate.isEmpty();
+    const bool tls = qobject_cast<QSslServer *>(tcpServer) != nullptr;
     const QString url = baseUrl(tls ? QStringLiteral("https") : QStringLiteral("http"),
                                 options->address, tcpServer->serverPort());
     std::printf("%s\n", qPrintable(url));
