@@ -16,8 +16,13 @@ void MainWindow::on_media_device_pushButton_clicked()
         showErrorDisplay(QStringLiteral("Media DB unreachable!"), 0);
         return;
     }
+    // A store that cannot say whether it holds the row is not written either:
+    // taken for one without, it would get a second row once it answers again.
     // A save that did not reach the store must not pass for one that did.
-    if (!saveMediaSetting(chosenMediaSetting()))
+    const std::optional<bool> rowExists = store::media::exists(mediaDb);
+    if (!rowExists)
+        showErrorDisplay(QStringLiteral("Media DB unreachable!"), 0);
+    else if (!saveMediaSetting(chosenMediaSetting(), *rowExists))
         showErrorDisplay(QStringLiteral("Media data not saved!"), 0);
     mediaPathReadTable();
     showMediaSetting();
@@ -38,9 +43,9 @@ MediaSetting MainWindow::chosenMediaSetting() const
 
 // Updates the media row when it exists; otherwise creates the table, when it
 // is missing, and inserts the row.
-bool MainWindow::saveMediaSetting(const MediaSetting &setting)
+bool MainWindow::saveMediaSetting(const MediaSetting &setting, bool rowExists)
 {
-    if (store::media::exists(mediaDb)) {
+    if (rowExists) {
         if (!store::media::update(mediaDb, setting))
             return false;
         showErrorDisplay(QStringLiteral("Update media data ok"), 0);

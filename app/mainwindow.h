@@ -75,7 +75,7 @@ private:
     void keepInactiveRecord(store::Transaction &unit);
     void reportRecordNotStored(store::Transaction &unit);
     MediaSetting chosenMediaSetting() const;
-    bool saveMediaSetting(const MediaSetting &setting);
+    bool saveMediaSetting(const MediaSetting &setting, bool rowExists);
 
     Ui_MainWindow *ui;
     QNetworkAccessManager *networkManager;

@@ -39,8 +39,9 @@ Result create(const QSqlDatabase &db);
 // The media row, its device ID trimmed; nothing when there is none.
 std::optional<MediaSetting> read(const QSqlDatabase &db);
 
-// Whether the row exists; a store that cannot be asked counts as holding none.
-bool exists(const QSqlDatabase &db);
+// Whether the row exists; nothing when the store cannot be asked (locked by
+// another program, unreadable). A store without the table holds no row.
+std::optional<bool> exists(const QSqlDatabase &db);
 
 Result insert(const QSqlDatabase &db, const MediaSetting &setting);
 Result update(const QSqlDatabase &db, const MediaSetting &setting);

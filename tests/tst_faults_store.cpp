@@ -460,26 +460,32 @@ void TstFaultsStore::mediaSaveRefused_data()
 {
     QTest::addColumn<QByteArray>("file");      // written as the Media store, when given
     QTest::addColumn<QStringList>("mediaSql"); // run on the Media store
-    QTest::addColumn<bool>("locked");          // by another program during the save
+    QTest::addColumn<int>("lockMs"); // held by another program from the press: 0 not, -1 throughout
     QTest::addColumn<QString>("startToast");
+    QTest::addColumn<QString>("savedToast");
     QTest::addColumn<QList<int>>("shown"); // public, private, local, level after the save
 
     const QString notSet = u"Media data not set"_s;
     const QString readOk = u"Media data read ok"_s;
     const QString refuse =
         u"CREATE TRIGGER refuse BEFORE %1 ON media BEGIN SELECT RAISE(ABORT, 'no'); END"_s;
-    QTest::newRow("Media store of random bytes")
-        << randomBytes(20000, 3) << QStringList() << false << notSet << QList<int>{0, 0, 0, 0};
+    const QString unreachable = u"Media DB unreachable!"_s;
+    QTest::newRow("Media store of random bytes") << randomBytes(20000, 3) << QStringList() << 0
+                                                 << notSet << unreachable << QList<int>{0, 0, 0, 0};
     QTest::newRow("media with other columns")
         << QByteArray()
         << QStringList{u"DROP TABLE media"_s, u"CREATE TABLE media (z int)"_s,
                        u"INSERT INTO media VALUES (9)"_s}
-        << false << notSet << QList<int>{0, 0, 0, 0};
+        << 0 << notSet << unreachable << QList<int>{0, 0, 0, 0};
     QTest::newRow("Media store refuses the update")
-        << QByteArray() << QStringList{refuse.arg(u"UPDATE"_s)} << false << readOk
+        << QByteArray() << QStringList{refuse.arg(u"UPDATE"_s)} << 0 << readOk << NotSaved
         << QList<int>{1, 0, 1, 30};
     QTest::newRow("Media store locked by another connection")
-        << QByteArray() << QStringList() << true << readOk << QList<int>{1, 0, 1, 30};
+        << QByteArray() << QStringList() << -1 << readOk << unreachable << QList<int>{1, 0, 1, 30};
+    // Let go between the question whether the row exists and the write.
+    QTest::newRow("Media store locked a little past the busy wait")
+        << QByteArray() << QStringList() << ShortBusyMs * 3 / 2 << readOk << unreachable
+        << QList<int>{1, 0, 1, 30};
 }
 
 // A Media store that cannot take the save: the device page still comes up,
@@ -490,9 +496,11 @@ void TstFaultsStore::mediaSaveRefused()
 {
     QFETCH(QByteArray, file);
     QFETCH(QStringList, mediaSql);
-    QFETCH(bool, locked);
+    QFETCH(int, lockMs);
     QFETCH(QString, startToast);
+    QFETCH(QString, savedToast);
     QFETCH(QList<int>, shown);
+    const bool locked = lockMs != 0;
     triedRow();
     QVERIFY(seedDevice(home(), SampleSerial, 1));
     QVERIFY(file.isEmpty() || writeFile(home().mediaStore(), file));
@@ -510,11 +518,11 @@ void TstFaultsStore::mediaSaveRefused()
         std::optional<StoreLock> lock;
         if (locked) {
             QVERIFY(shortenBusyTimeout(store::MediaConnectionName));
-            QVERIFY(lock.emplace(home().mediaStore()).isLocked());
+            QVERIFY(lock.emplace(home().mediaStore(), lockMs).isLocked());
         }
         click(w, "media_device_pushButton");
     }
-    QCOMPARE(toastLabels(&w), (QStringList{u""_s, u""_s, u""_s, NotSaved}));
+    QCOMPARE(toastLabels(&w), (QStringList{u""_s, u""_s, u""_s, savedToast}));
     QCOMPARE(shownMedia(w), shown);
     QCOMPARE(stored(home()), before);
     if (locked) {
