@@ -6,14 +6,6 @@ DeviceSetting DeviceSettingRecord;
 
 namespace store::deviceSetting {
 
-namespace {
-// A fixed mask, so that not even the length of the password is given away.
-QString maskedSecret(const QString &secret)
-{
-    return secret.isEmpty() ? QString() : QStringLiteral("********");
-}
-} // namespace
-
 Result create(const QSqlDatabase &db)
 {
     return runDirect(db, CreateSql, "Create device_setting table error:");

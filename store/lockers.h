@@ -65,6 +65,8 @@ Result removeAll(const QSqlDatabase &db, int *removed = nullptr);
 // rows of the previous set were replaced.
 Result replaceSet(const QSqlDatabase &db, int count, int *removed = nullptr);
 
+// The locker's line of the log; the code that opens it appears only masked,
+// and the customer's phone number only by its last two digits.
 void log(const Locker &locker);
 
 } // namespace store::lockers

@@ -306,14 +306,14 @@ void tst_Store::lockerSetCheck()
     for (int id : stored)
         QVERIFY(seed()
                     .mainSql(u"INSERT INTO lockers (locker_id, locker_mobile, locker_icon) "
-                             "VALUES (%1, 'mobile %1', %1)"_s.arg(id))
+                             "VALUES (%1, '091200000%1', %1)"_s.arg(id))
                     .ok());
 
     LogCapture log;
     QCOMPARE(store::lockers::readSet(m_db, count, store::lockers::log), complete);
     QStringList expected;
     for (int id : handed)
-        expected.append(u"locker_id: %1 | locker_mobile: \"mobile %1\" | locker_password: \"\" | "
+        expected.append(u"locker_id: %1 | locker_mobile: \"********0%1\" | locker_password: \"\" | "
                         "locker_icon: %1 | locker_nfc: \"\" | locker_finger: 0 | "
                         "locker_timestart: \"\" | locker_timechange: \"\" | locker_startmode: "
                         "\"\" | locker_endmode: \"\" | locker_status: 0"_s.arg(id));
