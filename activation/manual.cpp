@@ -45,8 +45,12 @@ void MainWindow::on_active_device_pushButton_clicked()
     store::Transaction unit(mainDb, "activation", {"Update error:", "Commit activation error:"});
     if (!unit.isActive()
         || !deviceInfoUpdateTable(ui->deviceName->text(), model.name, model.lockers, QString(),
-                                  QString(), QString(), store::deviceInfo::ActiveStatus))
+                                  QString(), QString(), store::deviceInfo::ActiveStatus)) {
+        reportMainStoreRefused();
         return;
+    }
+    // Without a device row the update changes nothing and the read finds no
+    // active device: nothing is shown then.
     deviceInfoReadTable();
     if (DeviceInfoRecord.dev_status != store::deviceInfo::ActiveStatus)
         return;

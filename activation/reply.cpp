@@ -104,5 +104,5 @@ void MainWindow::keepInactiveRecord(store::Transaction &unit)
 void MainWindow::reportRecordNotStored(store::Transaction &unit)
 {
     unit.rollback();
-    showErrorDisplay(QStringLiteral("Main DB unreachable!"), 0);
+    reportMainStoreRefused();
 }

@@ -33,19 +33,36 @@ void MainWindow::sendLookup()
 bool MainWindow::storeNewSerial(const QString &serial)
 {
     const std::optional<bool> rowExists = store::deviceInfo::exists(mainDb);
-    if (!rowExists) {
-        showErrorDisplay(QStringLiteral("Main DB unreachable!"), 0);
-        return false;
-    }
-    if (*rowExists) {
-        showErrorDisplay(QStringLiteral("ID Update, Try connect server!"), 0);
-        return deviceInfoUpdateIDTable(serial, 0) && deviceInfoReadTable();
-    }
+    if (!rowExists)
+        return reportMainStoreRefused();
+    if (!*rowExists)
+        return storeFirstSerial(serial);
+    showErrorDisplay(QStringLiteral("ID Update, Try connect server!"), 0);
+    if (!deviceInfoUpdateIDTable(serial, 0))
+        return reportMainStoreRefused();
+    return deviceInfoReadTable();
+}
+
+// The device row and the default settings row go in one unit, so that a
+// device row the store refuses leaves nothing behind. A settings row the store
+// refuses is only logged: the device row still lands without it and the lookup
+// is still sent.
+bool MainWindow::storeFirstSerial(const QString &serial)
+{
     showErrorDisplay(QStringLiteral("ID Save, Try connect server!"), 0);
-    // The device row and its settings row land together.
     store::Transaction firstSave(mainDb, "first_save", {"Insert error:", "Insert error:"});
-    if (!firstSave.isActive() || !deviceInfoAddTable(serial) || !deviceInfoReadTable())
+    if (!firstSave.isActive() || !deviceInfoAddTable(serial))
+        return reportMainStoreRefused();
+    if (!deviceInfoReadTable())
         return false;
     deviceSettingAddTable();
-    return firstSave.commit();
+    return firstSave.commit() || reportMainStoreRefused();
+}
+
+// The operator is told when the store refuses a write, rather than left
+// waiting for a lookup that was never sent.
+bool MainWindow::reportMainStoreRefused()
+{
+    showErrorDisplay(QStringLiteral("Main DB unreachable!"), 0);
+    return false;
 }

@@ -69,6 +69,8 @@ private:
     // Steps of the flows (activation/).
     void sendLookup();
     bool storeNewSerial(const QString &serial);
+    bool storeFirstSerial(const QString &serial);
+    bool reportMainStoreRefused();
     void handleReplyBody(const QByteArray &raw);
     void applyDeviceRecord(const QString &body);
     bool completeActivation(store::Transaction &unit);

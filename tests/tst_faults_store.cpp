@@ -544,14 +544,15 @@ void TstFaultsStore::foreignMainTables_data()
 
     const QStringList deviceInfo{u"CREATE TABLE device_info (id int, foo text)"_s};
     const QStringList lockersRefused{Created, u"Lockers db Error!"_s};
+    const QString unreachable = u"Main DB unreachable!"_s;
+    const QStringList manualRefused{u""_s, u""_s, u""_s, unreachable};
     QTest::newRow("device_info with other columns, holding row 1")
         << deviceInfo + QStringList{u"INSERT INTO device_info VALUES (1, 'keep')"_s} << false
-        << QStringList{u"ID Update, Try connect server!"_s}
-        << u"Update error: \"no such column: dev_id"_s << QStringList(4, QString());
+        << QStringList{u"ID Update, Try connect server!"_s, unreachable}
+        << u"Update error: \"no such column: dev_id"_s << manualRefused;
     QTest::newRow("device_info with other columns, empty")
-        << deviceInfo << false << QStringList{u"ID Save, Try connect server!"_s}
-        << u"Insert error: \"table device_info has no column named dev_id"_s
-        << QStringList(4, QString());
+        << deviceInfo << false << QStringList{u"ID Save, Try connect server!"_s, unreachable}
+        << u"Insert error: \"table device_info has no column named dev_id"_s << manualRefused;
     QTest::newRow("lockers with other columns")
         << QStringList{u"CREATE TABLE lockers (x int)"_s, u"INSERT INTO lockers VALUES (5), (6)"_s}
         << true << QStringList{u"Try connect server!"_s} + lockersRefused
@@ -567,8 +568,8 @@ void TstFaultsStore::foreignMainTables_data()
         << QStringList{store::deviceInfo::CreateSql,
                        u"CREATE TRIGGER refuse BEFORE UPDATE ON device_info "
                        "BEGIN SELECT RAISE(ABORT, 'update refused'); END"_s}
-        << true << QStringList{u"Try connect server!"_s, u"Main DB unreachable!"_s}
-        << u"Update error: \"update refused"_s << QStringList(4, QString());
+        << true << QStringList{u"Try connect server!"_s, unreachable}
+        << u"Update error: \"update refused"_s << manualRefused;
 }
 
 // Tables that exist with columns or triggers of their own are used as they are: each
@@ -699,7 +700,7 @@ void TstFaultsStore::mainStoreLocked_data()
         << Step::Entry << u"Select error: \"database is locked"_s << u"Main DB unreachable!"_s
         << u"QV16F2024005|Fjor|16|1"_s;
     QTest::newRow("Main store locked during manual activation")
-        << Step::Manual << u"Update error: \"database is locked"_s << u"Device inactive!"_s
+        << Step::Manual << u"Update error: \"database is locked"_s << u"Main DB unreachable!"_s
         << u"QV8B2024001|Dorne|8|1"_s;
 }
 
