@@ -16,6 +16,9 @@ struct State
     qint64 maxBytes = DefaultMaxBytes;
     QtMessageHandler previous = nullptr;
     bool installed = false;
+    // Set when the file could be neither rotated nor emptied; it is then left
+    // alone until the next install, so that it never grows past its cap.
+    bool givenUp = false;
 };
 
 State &state()
@@ -32,13 +35,21 @@ bool openForAppend(State &s)
     return s.file.open(QIODevice::WriteOnly | QIODevice::Append);
 }
 
-void rotate(State &s)
+// Makes room for the next line, or gives the file up. A file another program
+// holds (on Windows an editor or a virus scanner) can be neither renamed nor
+// removed; emptying it in place still keeps the cap.
+bool rotate(State &s)
 {
     s.file.close();
     const QString predecessor = s.path + QStringLiteral(".1");
     QFile::remove(predecessor);
-    if (!QFile::rename(s.path, predecessor))
-        QFile::remove(s.path);
+    if (QFile::rename(s.path, predecessor))
+        return true;
+    QFile current(s.path);
+    if (current.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return true;
+    s.givenUp = true;
+    return false;
 }
 
 void write(State &s, const QString &message)
@@ -49,11 +60,10 @@ void write(State &s, const QString &message)
                                 .append(message)
                                 .append(QLatin1Char('\n'))
                                 .toUtf8();
-    if (!openForAppend(s))
+    if (s.givenUp || !openForAppend(s))
         return;
     if (s.file.size() > 0 && s.file.size() + line.size() > s.maxBytes) {
-        rotate(s);
-        if (!openForAppend(s))
+        if (!rotate(s) || !openForAppend(s))
             return;
     }
     if (s.file.write(line) != line.size()) {
@@ -84,6 +94,7 @@ void install(const QString &filePath, qint64 maxBytes)
     s.file.close();
     s.path = filePath;
     s.maxBytes = maxBytes;
+    s.givenUp = false;
     if (!s.installed) {
         s.previous = qInstallMessageHandler(handler);
         s.installed = true;

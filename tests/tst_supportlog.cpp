@@ -58,6 +58,7 @@ class SupportLogTest : public QObject
 private slots:
     void linesGoToFileAndOutput();
     void rotatesWithOnePredecessor();
+    void heldLogKeepsItsCap();
     void unwritableFileIsSkipped();
     void windowLogHoldsNoSecret_data();
     void windowLogHoldsNoSecret();
@@ -114,6 +115,27 @@ void SupportLogTest::rotatesWithOnePredecessor()
     QCOMPARE(previous.constLast().mid(5).toInt(), firstCurrent - 1);
     QCOMPARE(previous.size() + current.size(),
              current.constLast().mid(5).toInt() - previous.constFirst().mid(5).toInt() + 1);
+}
+
+// Another program holding the log open (on Windows that keeps it from being
+// renamed or removed) does not lift the cap, and the newest line is kept.
+void SupportLogTest::heldLogKeepsItsCap()
+{
+    TestHome home;
+    QVERIFY(QDir().mkpath(home.root()));
+    const QString path = supportlog::filePathUnder(home.root());
+    const qint64 cap = 400;
+    QVERIFY(writeFile(path, QByteArray()));
+    QFile holder(path);
+    QVERIFY(holder.open(QIODevice::ReadOnly));
+    LogCapture output;
+    {
+        SupportLog log(path, cap);
+        for (int i = 1; i <= 40; ++i)
+            qDebug().noquote() << QStringLiteral("line %1").arg(i);
+    }
+    QVERIFY(QFile(path).size() <= cap);
+    QCOMPARE(messages(fileLines(path)).constLast(), u"line 40"_s);
 }
 
 void SupportLogTest::unwritableFileIsSkipped()
