@@ -5,10 +5,13 @@
 #ifdef Q_OS_WIN
 #include <QSettings>
 
-#define WIN32_LEAN_AND_MEAN
+#ifndef NOMINMAX
 #define NOMINMAX
-#include <sddl.h>
+#endif
+#define WIN32_LEAN_AND_MEAN
 #include <windows.h>
+// After windows.h, whose definitions it needs.
+#include <sddl.h>
 #endif
 
 namespace store {

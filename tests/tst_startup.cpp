@@ -19,8 +19,10 @@
 #include <utility>
 
 #ifdef Q_OS_WIN
-#define WIN32_LEAN_AND_MEAN
+#ifndef NOMINMAX
 #define NOMINMAX
+#endif
+#define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 #endif
 
