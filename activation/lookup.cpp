@@ -93,12 +93,23 @@ bool isAcceptedSerial(const QString &serial)
 
 QString serverBaseUrl()
 {
-    const QString fromEnvironment = qEnvironmentVariable("QUORVIN_SERVER_URL");
-    if (!fromEnvironment.isEmpty()) {
-        const QString base = usableBaseUrl(fromEnvironment);
+    return serverBaseUrlFrom(qEnvironmentVariable("QUORVIN_SERVER_URL"),
+                             store::machineSetting(QStringLiteral("ServerUrl")));
+}
+
+QString serverBaseUrlFrom(const QString &environment, const QString &installed)
+{
+    // Each with the log line that says it was passed over.
+    const std::pair<const char *, const QString &> candidates[] = {
+        {"QUORVIN_SERVER_URL ignored, not a base address:", environment},
+        {"ServerUrl set at install ignored, not a base address:", installed}};
+    for (const auto &[ignoredLabel, value] : candidates) {
+        if (value.isEmpty())
+            continue;
+        const QString base = usableBaseUrl(value);
         if (!base.isEmpty())
             return base;
-        store::logLine() << "QUORVIN_SERVER_URL ignored, not a base address:" << fromEnvironment;
+        store::logLine() << ignoredLabel << value;
     }
     return QStringLiteral(QUORVIN_DEFAULT_SERVER_URL);
 }

@@ -21,9 +21,12 @@ inline constexpr int MaxSerialLength = 20;
 // not blank.
 bool isAcceptedSerial(const QString &serial);
 
-// The directory server's base address: QUORVIN_SERVER_URL when it is set to a
-// usable http(s) address, else the address compiled in.
+// The directory server's base address: the first usable http(s) address of
+// QUORVIN_SERVER_URL, the address set for the machine at install time and the
+// address compiled in. An empty value counts as not set; a value that is no
+// such address is logged and passed over.
 QString serverBaseUrl();
+QString serverBaseUrlFrom(const QString &environment, const QString &installed);
 
 // The lookup URL for a device ID. The ID is percent-encoded, so no character
 // of a serial can add a query key or cut the URL short.

@@ -14,6 +14,7 @@ namespace {
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
+    store::markProgramRunning();
     supportlog::install(supportlog::filePathUnder(store::defaultDataRoot()));
     // The fonts that come with the program, in a folder beside it.
     gui::registerFontsIn(QCoreApplication::applicationDirPath() + QStringLiteral("/fonts"));

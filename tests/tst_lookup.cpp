@@ -7,6 +7,7 @@
 
 #include <QtTest>
 
+using namespace Qt::StringLiterals;
 using activation::DeviceReply;
 using activation::ReplyKind;
 using testing::ServerUrlOverride;
@@ -64,6 +65,8 @@ private slots:
     void acceptedSerial();
     void serverBaseUrl_data();
     void serverBaseUrl();
+    void serverBaseUrlOrder_data();
+    void serverBaseUrlOrder();
     void safeFolderName_data();
     void safeFolderName();
 };
@@ -355,6 +358,40 @@ void TstLookup::serverBaseUrl()
         QStringLiteral("QUORVIN_SERVER_URL ignored, not a base address: \"%1\"")
             .arg(QString::fromUtf8(value));
     QCOMPARE(log.indexOf(ignoredLine) >= 0, !used);
+}
+
+void TstLookup::serverBaseUrlOrder_data()
+{
+    QTest::addColumn<QString>("environment");
+    QTest::addColumn<QString>("installed"); // the address set at install time
+    QTest::addColumn<QString>("used");      // empty: the address compiled in
+    QTest::addColumn<QString>("logged");    // the line of a value passed over
+
+    const QString set = u"https://directory.example"_s;
+    QTest::newRow("environment first")
+        << u"http://192.0.2.7:9000"_s << set << u"http://192.0.2.7:9000"_s << QString();
+    QTest::newRow("install time when the environment is empty")
+        << QString() << set + u"/"_s << set << QString();
+    QTest::newRow("install time when the environment is no address")
+        << u"ftp://192.0.2.7"_s << set << set
+        << u"QUORVIN_SERVER_URL ignored, not a base address: \"ftp://192.0.2.7\""_s;
+    QTest::newRow("install time value that is no address")
+        << QString() << u"directory.example"_s << QString()
+        << u"ServerUrl set at install ignored, not a base address: \"directory.example\""_s;
+    QTest::newRow("neither") << QString() << QString() << QString() << QString();
+}
+
+void TstLookup::serverBaseUrlOrder()
+{
+    QFETCH(QString, environment);
+    QFETCH(QString, installed);
+    QFETCH(QString, used);
+    QFETCH(QString, logged);
+    const QString compiledIn = activation::serverBaseUrlFrom(QString(), QString());
+    testing::LogCapture log;
+    QCOMPARE(activation::serverBaseUrlFrom(environment, installed),
+             used.isEmpty() ? compiledIn : used);
+    QCOMPARE(log.lines(), logged.isEmpty() ? QStringList() : QStringList{logged});
 }
 
 void TstLookup::safeFolderName_data()

@@ -4,6 +4,7 @@
 #include "support/testsupport.h"
 
 #include "store/connection.h"
+#include "store/paths.h"
 #include "store/records.h"
 
 #include <QDir>
@@ -16,6 +17,14 @@
 
 #include <map>
 #include <utility>
+
+#ifdef Q_OS_WIN
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+#endif
 
 using namespace Qt::StringLiterals;
 using namespace testing;
@@ -135,6 +144,7 @@ private slots:
     void startUp();
     void firstRunMakesTheTables();
     void restartFindsDataUnchanged();
+    void runningCopyIsMarked();
 };
 
 void tst_Startup::startUp_data()
@@ -315,6 +325,19 @@ void tst_Startup::restartFindsDataUnchanged()
     QCOMPARE(page(window()), u"pageDevice"_s);
     QCOMPARE(mediaPanel(window()), u"QV8B2024001|011|20|normal"_s);
     QCOMPARE(stored(), before);
+}
+
+// An installer, run by any user of the machine, can tell that the program runs.
+void tst_Startup::runningCopyIsMarked()
+{
+#ifdef Q_OS_WIN
+    store::markProgramRunning();
+    const HANDLE marker = OpenMutexW(SYNCHRONIZE, FALSE, L"Global\\" QUORVIN_RUNNING_MARKER);
+    QVERIFY(marker);
+    CloseHandle(marker);
+#else
+    QSKIP("Only on Windows does a running copy leave a marker");
+#endif
 }
 
 QTEST_MAIN(tst_Startup)
