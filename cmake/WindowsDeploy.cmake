@@ -45,5 +45,7 @@ else()
                   "fonts will draw the window with fallback faces.")
 endif()
 
-# The installer's script, with the names and version it shows.
+# The installer's script, with the names and version it shows, and the MSI's
+# source, with the names (its version is given when the MSI is made).
 configure_file(packaging/windows/installer.nsi.in installer.nsi @ONLY)
+configure_file(packaging/windows/quorvin-settings.wxs.in quorvin-settings.wxs @ONLY)
