@@ -5,6 +5,7 @@
 
 #include "support/testsupport.h"
 
+#include "store/log.h"
 #include "store/records.h"
 #include "store/transaction.h"
 
@@ -88,6 +89,8 @@ private slots:
     void media();
     void transactionNesting_data();
     void transactionNesting();
+    void logLineAsDebugStream_data();
+    void logLineAsDebugStream();
 
 private:
     StoreSeed seed() const { return StoreSeed(*m_home); }
@@ -481,6 +484,39 @@ void tst_Store::transactionNesting()
     QVERIFY(store::run(m_db, insert, {u"next"_s}));
     QVERIFY(next.commit());
     QCOMPARE(stored(select), onDisk + QStringList{u"next"_s});
+}
+
+void tst_Store::logLineAsDebugStream_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::newRow("plain") << u"Riverside Galleria - North Entrance"_s;
+    QTest::newRow("empty") << u""_s;
+    QTest::newRow("null") << QString();
+    QTest::newRow("quote") << u"say \"hi\""_s;
+    QTest::newRow("backslash") << u"C:\\QUORVIN"_s;
+    QTest::newRow("control characters") << u"tab\there\nnew line\u0001"_s;
+    QTest::newRow("delete character") << u"rubout\u007f"_s;
+    QTest::newRow("unit separator") << u"field\u001fnext"_s;
+    // After a hex escape the stream breaks the string when a hex digit follows.
+    QTest::newRow("hex digit after escape") << u"\u0001abc\u0002 9"_s;
+    QTest::newRow("non-ASCII") << u"Kaffee für Zoë, 中文"_s;
+    QTest::newRow("surrogate pair") << QString::fromUcs4(U"locker \U0001F512");
+    QTest::newRow("lone surrogate") << u"lone "_s + QChar(0xD800) + u" high"_s;
+    QTest::newRow("blanks around") << u"  QV8B2024001 "_s;
+}
+
+// The builder must give each line exactly the text the debug stream gives,
+// whichever path an item takes.
+void tst_Store::logLineAsDebugStream()
+{
+    QFETCH(QString, text);
+    LogCapture log;
+    store::logLine() << "Name:" << text << "| Lockers:" << -16 << u"plain"_s << "Müller"
+                     << qint64(1) << 0 << text;
+    QMessageLogger().debug() << "Name:" << text << "| Lockers:" << -16 << u"plain"_s << "Müller"
+                             << qint64(1) << 0 << text;
+    QCOMPARE(log.lines().size(), 2);
+    QCOMPARE(log.lines().at(0), log.lines().at(1));
 }
 
 QTEST_MAIN(tst_Store)
