@@ -19,6 +19,8 @@ struct State
     // Set when the file could be neither rotated nor emptied; it is then left
     // alone until the next install, so that it never grows past its cap.
     bool givenUp = false;
+    // The file's size when it was opened plus the lines written since.
+    qint64 size = 0;
 };
 
 State &state()
@@ -27,12 +29,43 @@ State &state()
     return s;
 }
 
+void putDigits(char *at, int value, int count)
+{
+    for (int i = count - 1; i >= 0; --i, value /= 10)
+        at[i] = char('0' + value % 10);
+}
+
+// The time as Qt::ISODateWithMs writes a local time, yyyy-MM-ddTHH:mm:ss.zzz.
+// The toolkit's own formatting of it costs more than all else a line needs.
+QByteArray timeStamp(const QDateTime &time)
+{
+    const QDate date = time.date();
+    if (date.year() < 1 || date.year() > 9999)
+        return time.toString(Qt::ISODateWithMs).toUtf8();
+    const QTime clock = time.time();
+    QByteArray text("0000-00-00T00:00:00.000");
+    char *at = text.data();
+    putDigits(at, date.year(), 4);
+    putDigits(at + 5, date.month(), 2);
+    putDigits(at + 8, date.day(), 2);
+    putDigits(at + 11, clock.hour(), 2);
+    putDigits(at + 14, clock.minute(), 2);
+    putDigits(at + 17, clock.second(), 2);
+    putDigits(at + 20, clock.msec(), 3);
+    return text;
+}
+
 bool openForAppend(State &s)
 {
     if (s.file.isOpen())
         return true;
     s.file.setFileName(s.path);
-    return s.file.open(QIODevice::WriteOnly | QIODevice::Append);
+    if (!s.file.open(QIODevice::WriteOnly | QIODevice::Append))
+        return false;
+    // Asked once here rather than for every line: asking flushes and asks
+    // the file system each time.
+    s.size = s.file.size();
+    return true;
 }
 
 // Makes room for the next line, or gives the file up. A file another program
@@ -54,15 +87,11 @@ bool rotate(State &s)
 
 void write(State &s, const QString &message)
 {
-    const QByteArray line = QDateTime::currentDateTime()
-                                .toString(Qt::ISODateWithMs)
-                                .append(QLatin1Char(' '))
-                                .append(message)
-                                .append(QLatin1Char('\n'))
-                                .toUtf8();
+    const QByteArray line =
+        timeStamp(QDateTime::currentDateTime()).append(' ').append(message.toUtf8()).append('\n');
     if (s.givenUp || !openForAppend(s))
         return;
-    if (s.file.size() > 0 && s.file.size() + line.size() > s.maxBytes) {
+    if (s.size > 0 && s.size + line.size() > s.maxBytes) {
         if (!rotate(s) || !openForAppend(s))
             return;
     }
@@ -73,6 +102,7 @@ void write(State &s, const QString &message)
         return;
     }
     s.file.flush();
+    s.size += line.size();
 }
 
 void handler(QtMsgType type, const QMessageLogContext &context, const QString &message)

@@ -59,6 +59,7 @@ private slots:
     void linesGoToFileAndOutput();
     void rotatesWithOnePredecessor();
     void heldLogKeepsItsCap();
+    void rotatesAFileFoundNearItsCap();
     void unwritableFileIsSkipped();
     void windowLogHoldsNoSecret_data();
     void windowLogHoldsNoSecret();
@@ -73,17 +74,24 @@ void SupportLogTest::linesGoToFileAndOutput()
     const QString path = supportlog::filePathUnder(home.root());
     QCOMPARE(path, home.root() + u"quorvin-settings.log"_s);
     LogCapture output;
+    // Times in the log have milliseconds, as these do.
+    const QDateTime before = QDateTime::currentDateTime();
     {
         SupportLog log(path, supportlog::DefaultMaxBytes);
         QMessageLogger().debug() << "Insert error:" << QStringLiteral("no such table");
         qDebug() << "second" << 2;
     }
+    const QDateTime after = QDateTime::currentDateTime();
     const QStringList lines = fileLines(path);
     QCOMPARE(messages(lines), (QStringList{u"Insert error: \"no such table\""_s, u"second 2"_s}));
-    // Each line starts with its time, so support can put it beside other logs.
-    for (const QString &line : lines)
-        QVERIFY2(QDateTime::fromString(line.section(u' ', 0, 0), Qt::ISODateWithMs).isValid(),
-                 qPrintable(line));
+    // Each line starts with its local time in the ISO form with milliseconds,
+    // so support can put it beside other logs.
+    for (const QString &line : lines) {
+        const QString stamp = line.section(u' ', 0, 0);
+        const QDateTime time = QDateTime::fromString(stamp, Qt::ISODateWithMs);
+        QVERIFY2(time >= before && time <= after, qPrintable(line));
+        QCOMPARE(stamp, time.toString(Qt::ISODateWithMs));
+    }
     // The usual output still gets every line.
     QVERIFY(output.indexOf(u"Insert error: \"no such table\""_s) >= 0);
     QVERIFY(output.indexOf(u"second 2"_s) >= 0);
@@ -136,6 +144,23 @@ void SupportLogTest::heldLogKeepsItsCap()
     }
     QVERIFY(QFile(path).size() <= cap);
     QCOMPARE(messages(fileLines(path)).constLast(), u"line 40"_s);
+}
+
+// A log left by an earlier run counts towards the cap from the first line on.
+void SupportLogTest::rotatesAFileFoundNearItsCap()
+{
+    TestHome home;
+    QVERIFY(QDir().mkpath(home.root()));
+    const QString path = supportlog::filePathUnder(home.root());
+    const QByteArray earlier = QByteArray(379, 'x') + '\n';
+    QVERIFY(writeFile(path, earlier));
+    LogCapture output;
+    {
+        SupportLog log(path, 400);
+        qDebug() << "first of this run";
+    }
+    QCOMPARE(fileBytes(path + u".1"_s), earlier);
+    QCOMPARE(messages(fileLines(path)), QStringList{u"first of this run"_s});
 }
 
 void SupportLogTest::unwritableFileIsSkipped()
