@@ -1,6 +1,6 @@
 #include "store/log.h"
 
-#include <QMessageLogger>
+#include <QtGlobal>
 
 #include <charconv>
 #include <cstring>
@@ -34,9 +34,11 @@ LogLine::LogLine()
     m_text.reserve(256);
 }
 
+// What the message logger's debug stream hands on when it is done: the same
+// type, an empty context and the text, without the stream around it.
 LogLine::~LogLine()
 {
-    QMessageLogger().debug().noquote() << m_text;
+    qt_message_output(QtDebugMsg, QMessageLogContext(), m_text);
 }
 
 QString &LogLine::nextItem()
