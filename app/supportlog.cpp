@@ -35,24 +35,32 @@ void putDigits(char *at, int value, int count)
         at[i] = char('0' + value % 10);
 }
 
-// The time as Qt::ISODateWithMs writes a local time, yyyy-MM-ddTHH:mm:ss.zzz.
-// The toolkit's own formatting of it costs more than all else a line needs.
-QByteArray timeStamp(const QDateTime &time)
+// One line of the file: the time as Qt::ISODateWithMs writes a local time
+// (yyyy-MM-ddTHH:mm:ss.zzz), a space, the message and a line end. The time is
+// formatted here; the toolkit's own formatting costs more than all else a
+// line needs.
+QByteArray lineOf(const QDateTime &time, const QString &message)
 {
-    const QDate date = time.date();
-    if (date.year() < 1 || date.year() > 9999)
-        return time.toString(Qt::ISODateWithMs).toUtf8();
+    int year = 0;
+    int month = 0;
+    int day = 0;
+    time.date().getDate(&year, &month, &day);
+    if (year < 1 || year > 9999)
+        return time.toString(Qt::ISODateWithMs).append(u' ').append(message).append(u'\n').toUtf8();
     const QTime clock = time.time();
-    QByteArray text("0000-00-00T00:00:00.000");
-    char *at = text.data();
-    putDigits(at, date.year(), 4);
-    putDigits(at + 5, date.month(), 2);
-    putDigits(at + 8, date.day(), 2);
+    const char stamp[] = "0000-00-00T00:00:00.000 ";
+    QByteArray line;
+    line.reserve(qsizetype(sizeof stamp) + message.size() * 3);
+    line.append(stamp, qsizetype(sizeof stamp) - 1).append(message.toUtf8()).append('\n');
+    char *at = line.data();
+    putDigits(at, year, 4);
+    putDigits(at + 5, month, 2);
+    putDigits(at + 8, day, 2);
     putDigits(at + 11, clock.hour(), 2);
     putDigits(at + 14, clock.minute(), 2);
     putDigits(at + 17, clock.second(), 2);
     putDigits(at + 20, clock.msec(), 3);
-    return text;
+    return line;
 }
 
 bool openForAppend(State &s)
@@ -87,8 +95,7 @@ bool rotate(State &s)
 
 void write(State &s, const QString &message)
 {
-    const QByteArray line =
-        timeStamp(QDateTime::currentDateTime()).append(' ').append(message.toUtf8()).append('\n');
+    const QByteArray line = lineOf(QDateTime::currentDateTime(), message);
     if (s.givenUp || !openForAppend(s))
         return;
     if (s.size > 0 && s.size + line.size() > s.maxBytes) {
