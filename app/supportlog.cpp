@@ -5,6 +5,8 @@
 #include <QMutex>
 #include <QMutexLocker>
 
+#include <limits>
+
 namespace supportlog {
 
 namespace {
@@ -21,6 +23,11 @@ struct State
     bool givenUp = false;
     // The file's size when it was opened plus the lines written since.
     qint64 size = 0;
+    // The local time's offset from UTC, in milliseconds, as of the minute
+    // (since the epoch) when it was last asked for.
+    qint64 offsetMs = 0;
+    qint64 offsetMinute = NotAsked;
+    static constexpr qint64 NotAsked = std::numeric_limits<qint64>::min();
 };
 
 State &state()
@@ -35,7 +42,22 @@ void putDigits(char *at, int value, int count)
         at[i] = char('0' + value % 10);
 }
 
-// One line of the file: the time as Qt::ISODateWithMs writes a local time
+// The local time now, as a time in UTC whose fields read as the local ones,
+// so that taking it apart consults no time zone. Asking for the local time
+// reads the system's time zone file each time; offsets change only on the
+// minute, so the offset is asked for once a minute.
+QDateTime localNow(State &s)
+{
+    const qint64 utc = QDateTime::currentMSecsSinceEpoch();
+    const qint64 minute = utc / 60000;
+    if (minute != s.offsetMinute) {
+        s.offsetMs = qint64(QDateTime::fromMSecsSinceEpoch(utc).offsetFromUtc()) * 1000;
+        s.offsetMinute = minute;
+    }
+    return QDateTime::fromMSecsSinceEpoch(utc + s.offsetMs, Qt::UTC);
+}
+
+// One line of the file: the local time as Qt::ISODateWithMs writes it
 // (yyyy-MM-ddTHH:mm:ss.zzz), a space, the message and a line end. The time is
 // formatted here; the toolkit's own formatting costs more than all else a
 // line needs.
@@ -46,7 +68,9 @@ QByteArray lineOf(const QDateTime &time, const QString &message)
     int day = 0;
     time.date().getDate(&year, &month, &day);
     if (year < 1 || year > 9999)
-        return time.toString(Qt::ISODateWithMs).append(u' ').append(message).append(u'\n').toUtf8();
+        return (time.date().toString(Qt::ISODate) + u'T' + time.time().toString(Qt::ISODateWithMs)
+                + u' ' + message + u'\n')
+            .toUtf8();
     const QTime clock = time.time();
     const char stamp[] = "0000-00-00T00:00:00.000 ";
     QByteArray line;
@@ -95,7 +119,7 @@ bool rotate(State &s)
 
 void write(State &s, const QString &message)
 {
-    const QByteArray line = lineOf(QDateTime::currentDateTime(), message);
+    const QByteArray line = lineOf(localNow(s), message);
     if (s.givenUp || !openForAppend(s))
         return;
     if (s.size > 0 && s.size + line.size() > s.maxBytes) {
@@ -132,6 +156,7 @@ void install(const QString &filePath, qint64 maxBytes)
     s.path = filePath;
     s.maxBytes = maxBytes;
     s.givenUp = false;
+    s.offsetMinute = State::NotAsked;
     if (!s.installed) {
         s.previous = qInstallMessageHandler(handler);
         s.installed = true;

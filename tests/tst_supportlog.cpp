@@ -43,6 +43,29 @@ QString anyInstalledFontFile()
     return {};
 }
 
+// The process's time zone, set through TZ for one scope; an empty zone
+// leaves the machine's own.
+class TimeZone
+{
+public:
+    explicit TimeZone(const QByteArray &zone) : m_set(!zone.isEmpty()), m_previous(qgetenv("TZ"))
+    {
+        if (m_set)
+            qputenv("TZ", zone);
+    }
+    ~TimeZone()
+    {
+        if (m_set && m_previous.isEmpty())
+            qunsetenv("TZ");
+        else if (m_set)
+            qputenv("TZ", m_previous);
+    }
+
+private:
+    bool m_set;
+    QByteArray m_previous;
+};
+
 // Installs the support log for one scope.
 class SupportLog
 {
@@ -56,6 +79,7 @@ class SupportLogTest : public QObject
 {
     Q_OBJECT
 private slots:
+    void linesGoToFileAndOutput_data();
     void linesGoToFileAndOutput();
     void rotatesWithOnePredecessor();
     void heldLogKeepsItsCap();
@@ -67,8 +91,18 @@ private slots:
     void fontsBesideTheProgramAreRegistered();
 };
 
+void SupportLogTest::linesGoToFileAndOutput_data()
+{
+    QTest::addColumn<QByteArray>("zone");
+    QTest::newRow("the machine's zone") << QByteArray();
+    // Three and a half hours ahead of UTC, as at the cabinets.
+    QTest::newRow("UTC+03:30") << QByteArray("IRST-3:30");
+}
+
 void SupportLogTest::linesGoToFileAndOutput()
 {
+    QFETCH(QByteArray, zone);
+    const TimeZone timeZone(zone);
     TestHome home;
     QVERIFY(QDir().mkpath(home.root()));
     const QString path = supportlog::filePathUnder(home.root());
