@@ -61,22 +61,36 @@ bool countInRange(int count)
     return false;
 }
 
-bool readSet(const QSqlDatabase &db, int count, const std::function<void(const Locker &)> &onRow)
+bool SetSelect::run()
+{
+    // A select the store refused (the table not made yet) is prepared anew.
+    if (!m_prepared)
+        m_prepared = m_query.prepare(SelectSql);
+    return m_prepared && m_query.exec();
+}
+
+bool readSet(SetSelect &select, int count, const std::function<void(const Locker &)> &onRow)
 {
     if (count <= 0 || count > MaxCount)
         return false;
     std::vector<char> present(static_cast<size_t>(count), 0);
-    QSqlQuery query(db);
-    query.setForwardOnly(true);
-    query.exec(SelectSql);
-    while (query.next()) {
-        const int lockerId = query.value(0).toInt();
-        if (lockerId < 1 || lockerId > count)
-            continue;
-        onRow(fromRow(query));
-        present[static_cast<size_t>(lockerId - 1)] = 1;
+    if (select.run()) {
+        QSqlQuery &query = select.rows();
+        while (query.next()) {
+            const int lockerId = query.value(0).toInt();
+            if (lockerId < 1 || lockerId > count)
+                continue;
+            onRow(fromRow(query));
+            present[static_cast<size_t>(lockerId - 1)] = 1;
+        }
     }
     return std::find(present.begin(), present.end(), 0) == present.end();
+}
+
+bool readSet(const QSqlDatabase &db, int count, const std::function<void(const Locker &)> &onRow)
+{
+    SetSelect select(db);
+    return readSet(select, count, onRow);
 }
 
 Result removeAll(const QSqlDatabase &db, int *removed)
