@@ -8,22 +8,55 @@
 namespace store {
 
 namespace {
-// Whether the debug stream writes the text as it is between its quotes:
-// printable ASCII without the quote and the backslash, which it escapes.
-bool writtenAsIs(const QString &text)
+// Whether the debug stream writes a character as it is between its quotes:
+// printable ASCII but the quote and the backslash, which it escapes.
+bool writtenAsIs(char16_t c)
 {
-    for (const QChar c : text) {
-        const char16_t u = c.unicode();
-        if (u < 0x20 || u > 0x7e || u == u'"' || u == u'\\')
+    return c >= 0x20 && c <= 0x7e && c != u'"' && c != u'\\';
+}
+
+// The room for count more characters at the end of the text, inside the room
+// reserved for it.
+char16_t *extend(QString &text, qsizetype count)
+{
+    const qsizetype start = text.size();
+    text.resize(start + count);
+    return reinterpret_cast<char16_t *>(text.data()) + start;
+}
+
+// Appends an ASCII text, widened character by character; appends nothing and
+// gives false for a text with any other byte.
+bool appendAscii(QString &text, const char *ascii)
+{
+    const qsizetype length = qsizetype(std::strlen(ascii));
+    char16_t *out = extend(text, length);
+    for (qsizetype i = 0; i < length; ++i) {
+        const auto byte = static_cast<unsigned char>(ascii[i]);
+        if (byte >= 0x80) {
+            text.chop(length);
             return false;
+        }
+        out[i] = byte;
     }
     return true;
 }
-bool isAscii(const char *text, size_t length)
+
+// Appends a string in quotes as the debug stream writes one that needs no
+// escaping; appends nothing and gives false for any other.
+bool appendQuotedAsIs(QString &text, const QString &value)
 {
-    for (size_t i = 0; i < length; ++i)
-        if (static_cast<unsigned char>(text[i]) >= 0x80)
+    const qsizetype length = value.size();
+    const char16_t *in = QStringView(value).utf16();
+    char16_t *out = extend(text, length + 2);
+    out[0] = u'"';
+    for (qsizetype i = 0; i < length; ++i) {
+        if (!writtenAsIs(in[i])) {
+            text.chop(length + 2);
             return false;
+        }
+        out[i + 1] = in[i];
+    }
+    out[length + 1] = u'"';
     return true;
 }
 } // namespace
@@ -52,20 +85,17 @@ QString &LogLine::nextItem()
 LogLine &LogLine::operator<<(const char *label)
 {
     // The stream reads a label as UTF-8, which for ASCII is Latin-1 as well.
-    const size_t length = label ? std::strlen(label) : 0;
-    if (isAscii(label, length))
-        nextItem().append(QLatin1StringView(label, qsizetype(length)));
-    else
-        nextItem().append(QString::fromUtf8(label, qsizetype(length)));
+    QString &text = nextItem();
+    if (label && !appendAscii(text, label))
+        text.append(QString::fromUtf8(label));
     return *this;
 }
 
-LogLine &LogLine::operator<<(const QString &text)
+LogLine &LogLine::operator<<(const QString &value)
 {
-    if (writtenAsIs(text))
-        nextItem().append(QLatin1Char('"')).append(text).append(QLatin1Char('"'));
-    else
-        QDebug(&nextItem()).nospace() << text;
+    QString &text = nextItem();
+    if (!appendQuotedAsIs(text, value))
+        QDebug(&text).nospace() << value;
     return *this;
 }
 
