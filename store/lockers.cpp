@@ -13,20 +13,28 @@ Locker LockerRecord;
 namespace store::lockers {
 
 namespace {
-Locker fromRow(const QSqlQuery &row)
+// What QVariant::toInt gives, for the 64-bit integer the store hands back for
+// an integer column taken directly rather than through the general
+// conversion, which costs several times as much.
+int intOf(const QVariant &value)
+{
+    return value.typeId() == QMetaType::LongLong ? int(value.toLongLong()) : value.toInt();
+}
+
+Locker fromRow(const QSqlQuery &row, int lockerId)
 {
     Locker l;
-    l.locker_id = row.value(0).toInt();
+    l.locker_id = lockerId;
     l.locker_mobile = row.value(1).toString();
     l.locker_password = row.value(2).toString();
-    l.locker_icon = row.value(3).toInt();
+    l.locker_icon = intOf(row.value(3));
     l.locker_nfc = row.value(4).toString();
-    l.locker_finger = row.value(5).toInt();
+    l.locker_finger = intOf(row.value(5));
     l.locker_timestart = row.value(6).toString();
     l.locker_timechange = row.value(7).toString();
     l.locker_startmode = row.value(8).toString();
     l.locker_endmode = row.value(9).toString();
-    l.locker_status = row.value(10).toInt();
+    l.locker_status = intOf(row.value(10));
     return l;
 }
 
@@ -77,10 +85,10 @@ bool readSet(SetSelect &select, int count, const std::function<void(const Locker
     if (select.run()) {
         QSqlQuery &query = select.rows();
         while (query.next()) {
-            const int lockerId = query.value(0).toInt();
+            const int lockerId = intOf(query.value(0));
             if (lockerId < 1 || lockerId > count)
                 continue;
-            onRow(fromRow(query));
+            onRow(fromRow(query, lockerId));
             present[static_cast<size_t>(lockerId - 1)] = 1;
         }
     }

@@ -82,6 +82,7 @@ private slots:
     void deviceSettings();
     void lockerSetCheck_data();
     void lockerSetCheck();
+    void lockerNumbersAsStored();
     void lockerSetReplace_data();
     void lockerSetReplace();
     void lockerSetReplaceFailure_data();
@@ -321,6 +322,22 @@ void tst_Store::lockerSetCheck()
                         "locker_timestart: \"\" | locker_timechange: \"\" | locker_startmode: "
                         "\"\" | locker_endmode: \"\" | locker_status: 0"_s.arg(id));
     QCOMPARE(log.lines(), expected);
+}
+
+// Numbers are read as the toolkit's variant conversion reads what is stored:
+// 64-bit integers cut to 32 bits, texts only when they are numbers, reals.
+void tst_Store::lockerNumbersAsStored()
+{
+    QVERIFY(seed()
+                .mainSql(u"INSERT INTO lockers (locker_id, locker_icon, locker_finger, "
+                         "locker_status) VALUES (1, 3000000000, '3000000000', 2.5)"_s)
+                .ok());
+    Locker read;
+    QVERIFY(store::lockers::readSet(m_db, 1, [&read](const Locker &l) { read = l; }));
+    QCOMPARE(read.locker_id, 1);
+    QCOMPARE(read.locker_icon, QVariant(Q_INT64_C(3000000000)).toInt());
+    QCOMPARE(read.locker_finger, QVariant(u"3000000000"_s).toInt());
+    QCOMPARE(read.locker_status, QVariant(2.5).toInt());
 }
 
 void tst_Store::lockerSetReplace_data()
