@@ -92,7 +92,8 @@ bool openForAppend(State &s)
     if (s.file.isOpen())
         return true;
     s.file.setFileName(s.path);
-    if (!s.file.open(QIODevice::WriteOnly | QIODevice::Append))
+    // Unbuffered: each line goes to the file in one write as it is logged.
+    if (!s.file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered))
         return false;
     // Asked once here rather than for every line: asking flushes and asks
     // the file system each time.
@@ -132,7 +133,6 @@ void write(State &s, const QString &message)
         s.file.close();
         return;
     }
-    s.file.flush();
     s.size += line.size();
 }
 

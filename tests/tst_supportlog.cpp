@@ -81,6 +81,7 @@ class SupportLogTest : public QObject
 private slots:
     void linesGoToFileAndOutput_data();
     void linesGoToFileAndOutput();
+    void lineIsInTheFileAtOnce();
     void rotatesWithOnePredecessor();
     void heldLogKeepsItsCap();
     void rotatesAFileFoundNearItsCap();
@@ -129,6 +130,18 @@ void SupportLogTest::linesGoToFileAndOutput()
     // The usual output still gets every line.
     QVERIFY(output.indexOf(u"Insert error: \"no such table\""_s) >= 0);
     QVERIFY(output.indexOf(u"second 2"_s) >= 0);
+}
+
+// A program that is killed a moment later leaves its last line behind.
+void SupportLogTest::lineIsInTheFileAtOnce()
+{
+    TestHome home;
+    QVERIFY(QDir().mkpath(home.root()));
+    const QString path = supportlog::filePathUnder(home.root());
+    LogCapture output;
+    SupportLog log(path, supportlog::DefaultMaxBytes);
+    qDebug() << "before the crash";
+    QCOMPARE(messages(fileLines(path)), QStringList{u"before the crash"_s});
 }
 
 void SupportLogTest::rotatesWithOnePredecessor()
