@@ -14,51 +14,6 @@ bool writtenAsIs(char16_t c)
 {
     return c >= 0x20 && c <= 0x7e && c != u'"' && c != u'\\';
 }
-
-// The room for count more characters at the end of the text, inside the room
-// reserved for it.
-char16_t *extend(QString &text, qsizetype count)
-{
-    const qsizetype start = text.size();
-    text.resize(start + count);
-    return reinterpret_cast<char16_t *>(text.data()) + start;
-}
-
-// Appends an ASCII text, widened character by character; appends nothing and
-// gives false for a text with any other byte.
-bool appendAscii(QString &text, const char *ascii)
-{
-    const qsizetype length = qsizetype(std::strlen(ascii));
-    char16_t *out = extend(text, length);
-    for (qsizetype i = 0; i < length; ++i) {
-        const auto byte = static_cast<unsigned char>(ascii[i]);
-        if (byte >= 0x80) {
-            text.chop(length);
-            return false;
-        }
-        out[i] = byte;
-    }
-    return true;
-}
-
-// Appends a string in quotes as the debug stream writes one that needs no
-// escaping; appends nothing and gives false for any other.
-bool appendQuotedAsIs(QString &text, const QString &value)
-{
-    const qsizetype length = value.size();
-    const char16_t *in = QStringView(value).utf16();
-    char16_t *out = extend(text, length + 2);
-    out[0] = u'"';
-    for (qsizetype i = 0; i < length; ++i) {
-        if (!writtenAsIs(in[i])) {
-            text.chop(length + 2);
-            return false;
-        }
-        out[i + 1] = in[i];
-    }
-    out[length + 1] = u'"';
-    return true;
-}
 } // namespace
 
 LogLine::LogLine()
@@ -82,20 +37,54 @@ QString &LogLine::nextItem()
     return m_text;
 }
 
+char16_t *LogLine::room(qsizetype count)
+{
+    const qsizetype space = m_hasItems ? 1 : 0;
+    m_hasItems = true;
+    const qsizetype start = m_text.size();
+    m_text.resize(start + space + count);
+    char16_t *at = reinterpret_cast<char16_t *>(m_text.data()) + start;
+    if (space)
+        *at++ = u' ';
+    return at;
+}
+
+// Each item is copied into its room in one pass that also checks it; an item
+// that turns out to need more is taken back and written the slower way.
 LogLine &LogLine::operator<<(const char *label)
 {
     // The stream reads a label as UTF-8, which for ASCII is Latin-1 as well.
-    QString &text = nextItem();
-    if (label && !appendAscii(text, label))
-        text.append(QString::fromUtf8(label));
+    const qsizetype length = label ? qsizetype(std::strlen(label)) : 0;
+    char16_t *out = room(length);
+    unsigned char bytes = 0;
+    for (qsizetype i = 0; i < length; ++i) {
+        const auto byte = static_cast<unsigned char>(label[i]);
+        bytes |= byte;
+        out[i] = byte;
+    }
+    if (bytes >= 0x80) {
+        m_text.chop(length);
+        m_text.append(QString::fromUtf8(label, length));
+    }
     return *this;
 }
 
 LogLine &LogLine::operator<<(const QString &value)
 {
-    QString &text = nextItem();
-    if (!appendQuotedAsIs(text, value))
-        QDebug(&text).nospace() << value;
+    const qsizetype length = value.size();
+    const char16_t *in = QStringView(value).utf16();
+    char16_t *out = room(length + 2);
+    bool asIs = true;
+    out[0] = u'"';
+    for (qsizetype i = 0; i < length; ++i) {
+        asIs = asIs && writtenAsIs(in[i]);
+        out[i + 1] = in[i];
+    }
+    out[length + 1] = u'"';
+    if (!asIs) {
+        m_text.chop(length + 2);
+        QDebug(&m_text).nospace() << value;
+    }
     return *this;
 }
 
@@ -103,7 +92,10 @@ LogLine &LogLine::operator<<(int number)
 {
     char digits[16];
     const std::to_chars_result end = std::to_chars(digits, digits + sizeof digits, number);
-    nextItem().append(QLatin1StringView(digits, end.ptr - digits));
+    const qsizetype length = end.ptr - digits;
+    char16_t *out = room(length);
+    for (qsizetype i = 0; i < length; ++i)
+        out[i] = static_cast<unsigned char>(digits[i]);
     return *this;
 }
 

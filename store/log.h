@@ -34,6 +34,8 @@ public:
 private:
     // The text with the space before a further item.
     QString &nextItem();
+    // Room for a further item of count characters, after its space.
+    char16_t *room(qsizetype count);
 
     QString m_text;
     bool m_hasItems = false;
