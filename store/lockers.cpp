@@ -71,10 +71,14 @@ bool countInRange(int count)
 
 bool SetSelect::run()
 {
-    // A select the store refused (the table not made yet) is prepared anew.
-    if (!m_prepared)
-        m_prepared = m_query.prepare(SelectSql);
-    return m_prepared && m_query.exec();
+    // The first run executes the text directly, which prepares it without the
+    // toolkit's scan for placeholders that a select without values does not
+    // need; later runs execute that statement again. A select the store
+    // refused (the table not made yet) is run from its text anew.
+    if (m_prepared)
+        return m_query.exec();
+    m_prepared = m_query.exec(SelectSql);
+    return m_prepared;
 }
 
 bool readSet(SetSelect &select, int count, const std::function<void(const Locker &)> &onRow)
