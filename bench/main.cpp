@@ -13,9 +13,7 @@
 
 #include "activation/lookup.h"
 #include "app/mainwindow.h"
-#include "app/supportlog.h"
 #include "resources/resources.h"
-#include "store/paths.h"
 #include "store/records.h"
 #include "ui/fonts.h"
 #include "ui/toast.h"
@@ -301,29 +299,13 @@ double windowRebuild(MainWindow &window)
     return ms;
 }
 
-// The window logs as the program does: every line goes to the support log
-// under the data root, and then to the bench's handler, which drops it.
-class ProgramLog
-{
-public:
-    explicit ProgramLog(const QString &dataRoot)
-    {
-        supportlog::install(supportlog::filePathUnder(dataRoot));
-    }
-    ~ProgramLog() { supportlog::uninstall(); }
-    ProgramLog(const ProgramLog &) = delete;
-    ProgramLog &operator=(const ProgramLog &) = delete;
-};
-
 // Child mode: one window (or the bare form) shown and painted, then its
 // resident set size in kB on standard output.
 int rssChild(const QString &what)
 {
     std::unique_ptr<QMainWindow> window;
-    std::unique_ptr<ProgramLog> log;
     Ui_MainWindow form;
     if (what == QLatin1String("window")) {
-        log = std::make_unique<ProgramLog>(store::defaultDataRoot());
         window = std::make_unique<MainWindow>();
     } else {
         window = std::make_unique<QMainWindow>();
@@ -395,8 +377,7 @@ void printHeader(int repeat, const QString &home, const QSqlDatabase &plain)
         "Build: Qt %s, %s build, platform %s, SQLite %s\n"
         "Stores: %s (%s); journal_mode %s, synchronous %s (SQLite's defaults)\n"
         "on the program's and the baselines' connections; the store rows include the disk syncs\n"
-        "Program log: written to its file under the data root, as the program writes it, "
-        "and not printed\n"
+        "Program log: formatted, then dropped by a message handler while measuring\n"
         "Medians of %d runs; the program and its baselines take turns run by run\n\n",
         qPrintable(QDateTime::currentDateTime().toString(Qt::ISODate)),
         qPrintable(QSysInfo::machineHostName()),
@@ -619,7 +600,6 @@ int run(Runner &runner, int rssRuns, bool showStatements, const QString &home)
 {
     const QString root = home + QStringLiteral("/QUORVIN/");
     prepareActiveStore(root);
-    const ProgramLog log(root);
     QSqlDatabase plain = openPlainStore(home);
     const Row memory = measureMemory(runner, rssRuns);
     Measured measured;
