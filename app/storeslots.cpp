@@ -30,6 +30,20 @@ int readInto(QSqlDatabase &db, std::optional<Record> (*read)(const QSqlDatabase 
     log(copy);
     return 1;
 }
+
+// Checks the locker set of the device's count, and logs and keeps its rows as
+// they are read: 1 when every locker has a row.
+int readLockersInto(QSqlDatabase &db, store::lockers::SetSelect &select)
+{
+    const int count = DeviceInfoRecord.dev_lockers;
+    if (count <= 0 || count > store::lockers::MaxCount || !store::ensureOpen(db))
+        return 0;
+    const bool complete = store::lockers::readSet(select, count, [](const Locker &locker) {
+        LockerRecord = locker;
+        store::lockers::log(locker);
+    });
+    return complete ? 1 : 0;
+}
 } // namespace
 
 bool MainWindow::deviceInfoCreateTable()
@@ -115,14 +129,8 @@ bool MainWindow::deviceInfoUpdateTable(const QString &dev_name, const QString &d
 
 int MainWindow::lockersReadTable()
 {
-    const int count = DeviceInfoRecord.dev_lockers;
-    if (count <= 0 || count > store::lockers::MaxCount || !store::ensureOpen(mainDb))
-        return 0;
-    const bool complete = store::lockers::readSet(mainDb, count, [](const Locker &locker) {
-        LockerRecord = locker;
-        store::lockers::log(locker);
-    });
-    return complete ? 1 : 0;
+    store::lockers::SetSelect select(mainDb);
+    return readLockersInto(mainDb, select);
 }
 
 bool MainWindow::LockersDeleteTable()
@@ -141,8 +149,10 @@ int MainWindow::createDatabase()
     if (!store::lockers::countInRange(count))
         return 0;
     // The set as it stands is read (and logged) first; the rows it holds are
-    // replaced inside the insert transaction.
-    lockersReadTable();
+    // replaced inside the insert transaction. Both reads, as lockersReadTable
+    // makes them, share one prepared select.
+    store::lockers::SetSelect select(mainDb);
+    readLockersInto(mainDb, select);
     if (!lockersCreateTable())
         return 0;
     int removed = 0;
@@ -155,5 +165,5 @@ int MainWindow::createDatabase()
     if (!replaced)
         return 0;
     showErrorDisplay(QStringLiteral("Lockers insert! OK"), 0);
-    return lockersReadTable();
+    return readLockersInto(mainDb, select);
 }

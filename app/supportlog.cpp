@@ -5,6 +5,8 @@
 #include <QMutex>
 #include <QMutexLocker>
 
+#include <limits>
+
 namespace supportlog {
 
 namespace {
@@ -19,6 +21,13 @@ struct State
     // Set when the file could be neither rotated nor emptied; it is then left
     // alone until the next install, so that it never grows past its cap.
     bool givenUp = false;
+    // The file's size when it was opened plus the lines written since.
+    qint64 size = 0;
+    // The local time's offset from UTC, in milliseconds, as of the minute
+    // (since the epoch) when it was last asked for.
+    qint64 offsetMs = 0;
+    qint64 offsetMinute = NotAsked;
+    static constexpr qint64 NotAsked = std::numeric_limits<qint64>::min();
 };
 
 State &state()
@@ -27,12 +36,69 @@ State &state()
     return s;
 }
 
+void putDigits(char *at, int value, int count)
+{
+    for (int i = count - 1; i >= 0; --i, value /= 10)
+        at[i] = char('0' + value % 10);
+}
+
+// The local time now, as a time in UTC whose fields read as the local ones,
+// so that taking it apart consults no time zone. Asking for the local time
+// reads the system's time zone file each time; offsets change only on the
+// minute, so the offset is asked for once a minute.
+QDateTime localNow(State &s)
+{
+    const qint64 utc = QDateTime::currentMSecsSinceEpoch();
+    const qint64 minute = utc / 60000;
+    if (minute != s.offsetMinute) {
+        s.offsetMs = qint64(QDateTime::fromMSecsSinceEpoch(utc).offsetFromUtc()) * 1000;
+        s.offsetMinute = minute;
+    }
+    return QDateTime::fromMSecsSinceEpoch(utc + s.offsetMs, Qt::UTC);
+}
+
+// One line of the file: the local time as Qt::ISODateWithMs writes it
+// (yyyy-MM-ddTHH:mm:ss.zzz), a space, the message and a line end. The time is
+// formatted here; the toolkit's own formatting costs more than all else a
+// line needs.
+QByteArray lineOf(const QDateTime &time, const QString &message)
+{
+    int year = 0;
+    int month = 0;
+    int day = 0;
+    time.date().getDate(&year, &month, &day);
+    if (year < 1 || year > 9999)
+        return (time.date().toString(Qt::ISODate) + u'T' + time.time().toString(Qt::ISODateWithMs)
+                + u' ' + message + u'\n')
+            .toUtf8();
+    const QTime clock = time.time();
+    const char stamp[] = "0000-00-00T00:00:00.000 ";
+    QByteArray line;
+    line.reserve(qsizetype(sizeof stamp) + message.size() * 3);
+    line.append(stamp, qsizetype(sizeof stamp) - 1).append(message.toUtf8()).append('\n');
+    char *at = line.data();
+    putDigits(at, year, 4);
+    putDigits(at + 5, month, 2);
+    putDigits(at + 8, day, 2);
+    putDigits(at + 11, clock.hour(), 2);
+    putDigits(at + 14, clock.minute(), 2);
+    putDigits(at + 17, clock.second(), 2);
+    putDigits(at + 20, clock.msec(), 3);
+    return line;
+}
+
 bool openForAppend(State &s)
 {
     if (s.file.isOpen())
         return true;
     s.file.setFileName(s.path);
-    return s.file.open(QIODevice::WriteOnly | QIODevice::Append);
+    // Unbuffered: each line goes to the file in one write as it is logged.
+    if (!s.file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered))
+        return false;
+    // Asked once here rather than for every line: asking flushes and asks
+    // the file system each time.
+    s.size = s.file.size();
+    return true;
 }
 
 // Makes room for the next line, or gives the file up. A file another program
@@ -54,15 +120,10 @@ bool rotate(State &s)
 
 void write(State &s, const QString &message)
 {
-    const QByteArray line = QDateTime::currentDateTime()
-                                .toString(Qt::ISODateWithMs)
-                                .append(QLatin1Char(' '))
-                                .append(message)
-                                .append(QLatin1Char('\n'))
-                                .toUtf8();
+    const QByteArray line = lineOf(localNow(s), message);
     if (s.givenUp || !openForAppend(s))
         return;
-    if (s.file.size() > 0 && s.file.size() + line.size() > s.maxBytes) {
+    if (s.size > 0 && s.size + line.size() > s.maxBytes) {
         if (!rotate(s) || !openForAppend(s))
             return;
     }
@@ -72,7 +133,7 @@ void write(State &s, const QString &message)
         s.file.close();
         return;
     }
-    s.file.flush();
+    s.size += line.size();
 }
 
 void handler(QtMsgType type, const QMessageLogContext &context, const QString &message)
@@ -95,6 +156,7 @@ void install(const QString &filePath, qint64 maxBytes)
     s.path = filePath;
     s.maxBytes = maxBytes;
     s.givenUp = false;
+    s.offsetMinute = State::NotAsked;
     if (!s.installed) {
         s.previous = qInstallMessageHandler(handler);
         s.installed = true;

@@ -14,6 +14,8 @@
 #include <QSignalSpy>
 #include <QSqlQuery>
 
+#include <array>
+
 namespace bench {
 
 namespace {
@@ -73,6 +75,31 @@ bool storeReply(QSqlDatabase db, const QJsonObject &reply)
     return db.transaction() && device.exec() && setting.exec() && replaceLockers(db, lockers)
            && db.commit();
 }
+
+void showToast(Ui_MainWindow &form, const std::array<QString, 4> &lines)
+{
+    form.labelToast1->setText(lines[0]);
+    form.labelToast2->setText(lines[1]);
+    form.labelToast3->setText(lines[2]);
+    form.labelToast4->setText(lines[3]);
+}
+
+// The device page with the record as the window shows it, and the toast the
+// window ends a registration with.
+void showDevice(Ui_MainWindow &form, const QString &serial, const QJsonObject &record)
+{
+    const auto text = [&](const char *key) { return record.value(QLatin1String(key)).toString(); };
+    form.stackedWidget->setCurrentWidget(form.pageDevice);
+    showToast(form, {QStringLiteral("ID Save, Try connect server!"),
+                     QStringLiteral("Locker db create! OK"), QStringLiteral("Lockers insert! OK"),
+                     QStringLiteral("Everything is OK")});
+    form.label_device_information->setText(
+        QStringLiteral("Device ID: %1\nName: %2\nModel: %3\nLockers: %4\nLocation: %5\n"
+                       "Address: %6\nDescription: %7\nStatus: Active")
+            .arg(serial, text("dev_name"), text("dev_model"),
+                 QString::number(record.value(QLatin1String("dev_lockers")).toInt()),
+                 text("dev_location"), text("dev_address"), text("dev_description")));
+}
 } // namespace
 
 const QString LockerColumns = QStringLiteral(
@@ -113,10 +140,24 @@ double plainRebuild(QSqlDatabase db, int count)
     return ms;
 }
 
-double plainRegistration(QSqlDatabase db, QNetworkAccessManager &manager, const QUrl &url,
-                         const QString &serial, const QString &deviceFolder)
+BareForm::BareForm()
 {
+    form.setupUi(&window);
+    showPainted(window);
+}
+
+void PlainRegistration::reset()
+{
+    bare.form.stackedWidget->setCurrentWidget(bare.form.pageAddDevice);
+    settle();
+}
+
+double PlainRegistration::run()
+{
+    const PaintWatch frame(*bare.form.label_device_information);
     Stopwatch stopwatch;
+    showToast(bare.form,
+              {QString(), QString(), QString(), QStringLiteral("ID Save, Try connect server!")});
     check(insertDeviceRows(db, serial), QStringLiteral("the plain device rows were not stored"));
     QSignalSpy finished(&manager, &QNetworkAccessManager::finished);
     QNetworkReply *reply = manager.get(QNetworkRequest(url));
@@ -125,7 +166,9 @@ double plainRegistration(QSqlDatabase db, QNetworkAccessManager &manager, const 
     reply->deleteLater();
     check(record.value(QLatin1String("dev_status")).toInt() == 1 && storeReply(db, record),
           QStringLiteral("the plain reply was not stored"));
+    showDevice(bare.form, serial, record);
     QDir().mkpath(deviceFolder);
+    paintPending(bare.window, frame);
     const double ms = stopwatch.stopMs();
     check(QDir(deviceFolder).exists(), QStringLiteral("no plain device folder"));
     return ms;

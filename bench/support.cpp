@@ -60,32 +60,41 @@ void runSql(const QString &file, const QStringList &statements)
     QSqlDatabase::removeDatabase(name);
 }
 
-namespace {
-// Notes whether a widget has been painted.
-class PaintSeen : public QObject
+PaintWatch::PaintWatch(QWidget &widget) : m_widget(widget)
 {
-public:
-    bool painted = false;
-    bool eventFilter(QObject *, QEvent *event) override
-    {
-        painted = painted || event->type() == QEvent::Paint;
-        return false;
-    }
-};
-} // namespace
+    m_widget.installEventFilter(this);
+}
+
+PaintWatch::~PaintWatch()
+{
+    m_widget.removeEventFilter(this);
+}
+
+bool PaintWatch::eventFilter(QObject *, QEvent *event)
+{
+    m_painted = m_painted || event->type() == QEvent::Paint;
+    return false;
+}
 
 // On the offscreen platform the first paint normally happens while the expose
 // event is processed; when it has not, it is forced, so that exactly one paint
 // is counted.
 void showPainted(QWidget &window)
 {
-    PaintSeen seen;
-    window.installEventFilter(&seen);
+    const PaintWatch seen(window);
     window.show();
     QCoreApplication::processEvents();
-    if (!seen.painted)
+    if (!seen.painted())
         window.repaint();
-    window.removeEventFilter(&seen);
+}
+
+// A widget that changes asks its window for an update request, which the
+// event loop delivers after the events already queued; delivering it here
+// paints just the parts that changed, no more.
+void paintPending(QWidget &window, const PaintWatch &frame)
+{
+    QCoreApplication::sendPostedEvents(&window, QEvent::UpdateRequest);
+    check(frame.painted(), QStringLiteral("the frame of the run was not painted"));
 }
 
 QByteArray procField(const char *file, const char *key)

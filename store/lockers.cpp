@@ -13,20 +13,28 @@ Locker LockerRecord;
 namespace store::lockers {
 
 namespace {
-Locker fromRow(const QSqlQuery &row)
+// What QVariant::toInt gives, for the 64-bit integer the store hands back for
+// an integer column taken directly rather than through the general
+// conversion, which costs several times as much.
+int intOf(const QVariant &value)
+{
+    return value.typeId() == QMetaType::LongLong ? int(value.toLongLong()) : value.toInt();
+}
+
+Locker fromRow(const QSqlQuery &row, int lockerId)
 {
     Locker l;
-    l.locker_id = row.value(0).toInt();
+    l.locker_id = lockerId;
     l.locker_mobile = row.value(1).toString();
     l.locker_password = row.value(2).toString();
-    l.locker_icon = row.value(3).toInt();
+    l.locker_icon = intOf(row.value(3));
     l.locker_nfc = row.value(4).toString();
-    l.locker_finger = row.value(5).toInt();
+    l.locker_finger = intOf(row.value(5));
     l.locker_timestart = row.value(6).toString();
     l.locker_timechange = row.value(7).toString();
     l.locker_startmode = row.value(8).toString();
     l.locker_endmode = row.value(9).toString();
-    l.locker_status = row.value(10).toInt();
+    l.locker_status = intOf(row.value(10));
     return l;
 }
 
@@ -61,22 +69,40 @@ bool countInRange(int count)
     return false;
 }
 
-bool readSet(const QSqlDatabase &db, int count, const std::function<void(const Locker &)> &onRow)
+bool SetSelect::run()
+{
+    // The first run executes the text directly, which prepares it without the
+    // toolkit's scan for placeholders that a select without values does not
+    // need; later runs execute that statement again. A select the store
+    // refused (the table not made yet) is run from its text anew.
+    if (m_prepared)
+        return m_query.exec();
+    m_prepared = m_query.exec(SelectSql);
+    return m_prepared;
+}
+
+bool readSet(SetSelect &select, int count, const std::function<void(const Locker &)> &onRow)
 {
     if (count <= 0 || count > MaxCount)
         return false;
     std::vector<char> present(static_cast<size_t>(count), 0);
-    QSqlQuery query(db);
-    query.setForwardOnly(true);
-    query.exec(SelectSql);
-    while (query.next()) {
-        const int lockerId = query.value(0).toInt();
-        if (lockerId < 1 || lockerId > count)
-            continue;
-        onRow(fromRow(query));
-        present[static_cast<size_t>(lockerId - 1)] = 1;
+    if (select.run()) {
+        QSqlQuery &query = select.rows();
+        while (query.next()) {
+            const int lockerId = intOf(query.value(0));
+            if (lockerId < 1 || lockerId > count)
+                continue;
+            onRow(fromRow(query, lockerId));
+            present[static_cast<size_t>(lockerId - 1)] = 1;
+        }
     }
     return std::find(present.begin(), present.end(), 0) == present.end();
+}
+
+bool readSet(const QSqlDatabase &db, int count, const std::function<void(const Locker &)> &onRow)
+{
+    SetSelect select(db);
+    return readSet(select, count, onRow);
 }
 
 Result removeAll(const QSqlDatabase &db, int *removed)

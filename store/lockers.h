@@ -2,6 +2,7 @@
 
 #include <QLatin1String>
 #include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QString>
 #include <QtGlobal>
 
@@ -51,9 +52,26 @@ Result create(const QSqlDatabase &db);
 // Whether a count can be built; a count above the limit is logged.
 bool countInRange(int count);
 
+// The select of the locker set, prepared at its first read and kept for the
+// next: preparing it costs about as much as reading a cabinet's rows.
+class SetSelect
+{
+public:
+    explicit SetSelect(const QSqlDatabase &db) : m_query(db) { m_query.setForwardOnly(true); }
+
+    // Runs the select; false when it could not be prepared or run.
+    bool run();
+    QSqlQuery &rows() { return m_query; }
+
+private:
+    QSqlQuery m_query;
+    bool m_prepared = false;
+};
+
 // Whether every locker from 1 to count has a row. Each row of a locker in
 // that range is handed to onRow, in the order the store returns them; rows of
 // other numbers are skipped. A count of 0 or less has no complete set.
+bool readSet(SetSelect &select, int count, const std::function<void(const Locker &)> &onRow);
 bool readSet(const QSqlDatabase &db, int count, const std::function<void(const Locker &)> &onRow);
 
 // Deletes every locker row; *removed, when given, tells how many there were.

@@ -5,6 +5,7 @@
 
 #include "support/testsupport.h"
 
+#include "store/log.h"
 #include "store/records.h"
 #include "store/transaction.h"
 
@@ -81,6 +82,7 @@ private slots:
     void deviceSettings();
     void lockerSetCheck_data();
     void lockerSetCheck();
+    void lockerNumbersAsStored();
     void lockerSetReplace_data();
     void lockerSetReplace();
     void lockerSetReplaceFailure_data();
@@ -88,6 +90,8 @@ private slots:
     void media();
     void transactionNesting_data();
     void transactionNesting();
+    void logLineAsDebugStream_data();
+    void logLineAsDebugStream();
 
 private:
     StoreSeed seed() const { return StoreSeed(*m_home); }
@@ -320,6 +324,22 @@ void tst_Store::lockerSetCheck()
     QCOMPARE(log.lines(), expected);
 }
 
+// Numbers are read as the toolkit's variant conversion reads what is stored:
+// 64-bit integers cut to 32 bits, texts only when they are numbers, reals.
+void tst_Store::lockerNumbersAsStored()
+{
+    QVERIFY(seed()
+                .mainSql(u"INSERT INTO lockers (locker_id, locker_icon, locker_finger, "
+                         "locker_status) VALUES (1, 3000000000, '3000000000', 2.5)"_s)
+                .ok());
+    Locker read;
+    QVERIFY(store::lockers::readSet(m_db, 1, [&read](const Locker &l) { read = l; }));
+    QCOMPARE(read.locker_id, 1);
+    QCOMPARE(read.locker_icon, QVariant(Q_INT64_C(3000000000)).toInt());
+    QCOMPARE(read.locker_finger, QVariant(u"3000000000"_s).toInt());
+    QCOMPARE(read.locker_status, QVariant(2.5).toInt());
+}
+
 void tst_Store::lockerSetReplace_data()
 {
     QTest::addColumn<int>("before"); // lockers 1 to before, each with a mobile number
@@ -481,6 +501,39 @@ void tst_Store::transactionNesting()
     QVERIFY(store::run(m_db, insert, {u"next"_s}));
     QVERIFY(next.commit());
     QCOMPARE(stored(select), onDisk + QStringList{u"next"_s});
+}
+
+void tst_Store::logLineAsDebugStream_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::newRow("plain") << u"Riverside Galleria - North Entrance"_s;
+    QTest::newRow("empty") << u""_s;
+    QTest::newRow("null") << QString();
+    QTest::newRow("quote") << u"say \"hi\""_s;
+    QTest::newRow("backslash") << u"C:\\QUORVIN"_s;
+    QTest::newRow("control characters") << u"tab\there\nnew line\u0001"_s;
+    QTest::newRow("delete character") << u"rubout\u007f"_s;
+    QTest::newRow("unit separator") << u"field\u001fnext"_s;
+    // After a hex escape the stream breaks the string when a hex digit follows.
+    QTest::newRow("hex digit after escape") << u"\u0001abc\u0002 9"_s;
+    QTest::newRow("non-ASCII") << u"Kaffee für Zoë, 中文"_s;
+    QTest::newRow("surrogate pair") << QString::fromUcs4(U"locker \U0001F512");
+    QTest::newRow("lone surrogate") << u"lone "_s + QChar(0xD800) + u" high"_s;
+    QTest::newRow("blanks around") << u"  QV8B2024001 "_s;
+}
+
+// The builder must give each line exactly the text the debug stream gives,
+// whichever path an item takes.
+void tst_Store::logLineAsDebugStream()
+{
+    QFETCH(QString, text);
+    LogCapture log;
+    store::logLine() << "Name:" << text << "| Lockers:" << -16 << u"plain"_s << "Müller"
+                     << qint64(1) << 0 << text;
+    QMessageLogger().debug() << "Name:" << text << "| Lockers:" << -16 << u"plain"_s << "Müller"
+                             << qint64(1) << 0 << text;
+    QCOMPARE(log.lines().size(), 2);
+    QCOMPARE(log.lines().at(0), log.lines().at(1));
 }
 
 QTEST_MAIN(tst_Store)

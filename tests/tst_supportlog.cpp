@@ -43,6 +43,29 @@ QString anyInstalledFontFile()
     return {};
 }
 
+// The process's time zone, set through TZ for one scope; an empty zone
+// leaves the machine's own.
+class TimeZone
+{
+public:
+    explicit TimeZone(const QByteArray &zone) : m_set(!zone.isEmpty()), m_previous(qgetenv("TZ"))
+    {
+        if (m_set)
+            qputenv("TZ", zone);
+    }
+    ~TimeZone()
+    {
+        if (m_set && m_previous.isEmpty())
+            qunsetenv("TZ");
+        else if (m_set)
+            qputenv("TZ", m_previous);
+    }
+
+private:
+    bool m_set;
+    QByteArray m_previous;
+};
+
 // Installs the support log for one scope.
 class SupportLog
 {
@@ -56,9 +79,12 @@ class SupportLogTest : public QObject
 {
     Q_OBJECT
 private slots:
+    void linesGoToFileAndOutput_data();
     void linesGoToFileAndOutput();
+    void lineIsInTheFileAtOnce();
     void rotatesWithOnePredecessor();
     void heldLogKeepsItsCap();
+    void rotatesAFileFoundNearItsCap();
     void unwritableFileIsSkipped();
     void windowLogHoldsNoSecret_data();
     void windowLogHoldsNoSecret();
@@ -66,27 +92,56 @@ private slots:
     void fontsBesideTheProgramAreRegistered();
 };
 
+void SupportLogTest::linesGoToFileAndOutput_data()
+{
+    QTest::addColumn<QByteArray>("zone");
+    QTest::newRow("the machine's zone") << QByteArray();
+    // Three and a half hours ahead of UTC, as at the cabinets.
+    QTest::newRow("UTC+03:30") << QByteArray("IRST-3:30");
+}
+
 void SupportLogTest::linesGoToFileAndOutput()
 {
+    QFETCH(QByteArray, zone);
+    const TimeZone timeZone(zone);
     TestHome home;
     QVERIFY(QDir().mkpath(home.root()));
     const QString path = supportlog::filePathUnder(home.root());
     QCOMPARE(path, home.root() + u"quorvin-settings.log"_s);
     LogCapture output;
+    // Times in the log have milliseconds, as these do.
+    const QDateTime before = QDateTime::currentDateTime();
     {
         SupportLog log(path, supportlog::DefaultMaxBytes);
         QMessageLogger().debug() << "Insert error:" << QStringLiteral("no such table");
         qDebug() << "second" << 2;
     }
+    const QDateTime after = QDateTime::currentDateTime();
     const QStringList lines = fileLines(path);
     QCOMPARE(messages(lines), (QStringList{u"Insert error: \"no such table\""_s, u"second 2"_s}));
-    // Each line starts with its time, so support can put it beside other logs.
-    for (const QString &line : lines)
-        QVERIFY2(QDateTime::fromString(line.section(u' ', 0, 0), Qt::ISODateWithMs).isValid(),
-                 qPrintable(line));
+    // Each line starts with its local time in the ISO form with milliseconds,
+    // so support can put it beside other logs.
+    for (const QString &line : lines) {
+        const QString stamp = line.section(u' ', 0, 0);
+        const QDateTime time = QDateTime::fromString(stamp, Qt::ISODateWithMs);
+        QVERIFY2(time >= before && time <= after, qPrintable(line));
+        QCOMPARE(stamp, time.toString(Qt::ISODateWithMs));
+    }
     // The usual output still gets every line.
     QVERIFY(output.indexOf(u"Insert error: \"no such table\""_s) >= 0);
     QVERIFY(output.indexOf(u"second 2"_s) >= 0);
+}
+
+// A program that is killed a moment later leaves its last line behind.
+void SupportLogTest::lineIsInTheFileAtOnce()
+{
+    TestHome home;
+    QVERIFY(QDir().mkpath(home.root()));
+    const QString path = supportlog::filePathUnder(home.root());
+    LogCapture output;
+    SupportLog log(path, supportlog::DefaultMaxBytes);
+    qDebug() << "before the crash";
+    QCOMPARE(messages(fileLines(path)), QStringList{u"before the crash"_s});
 }
 
 void SupportLogTest::rotatesWithOnePredecessor()
@@ -136,6 +191,23 @@ void SupportLogTest::heldLogKeepsItsCap()
     }
     QVERIFY(QFile(path).size() <= cap);
     QCOMPARE(messages(fileLines(path)).constLast(), u"line 40"_s);
+}
+
+// A log left by an earlier run counts towards the cap from the first line on.
+void SupportLogTest::rotatesAFileFoundNearItsCap()
+{
+    TestHome home;
+    QVERIFY(QDir().mkpath(home.root()));
+    const QString path = supportlog::filePathUnder(home.root());
+    const QByteArray earlier = QByteArray(379, 'x') + '\n';
+    QVERIFY(writeFile(path, earlier));
+    LogCapture output;
+    {
+        SupportLog log(path, 400);
+        qDebug() << "first of this run";
+    }
+    QCOMPARE(fileBytes(path + u".1"_s), earlier);
+    QCOMPARE(messages(fileLines(path)), QStringList{u"first of this run"_s});
 }
 
 void SupportLogTest::unwritableFileIsSkipped()
