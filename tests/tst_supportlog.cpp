@@ -81,10 +81,9 @@ class SupportLogTest : public QObject
 private slots:
     void linesGoToFileAndOutput_data();
     void linesGoToFileAndOutput();
-    void lineIsInTheFileAtOnce();
     void rotatesWithOnePredecessor();
-    void heldLogKeepsItsCap();
-    void rotatesAFileFoundNearItsCap();
+    void keepsItsCap_data();
+    void keepsItsCap();
     void unwritableFileIsSkipped();
     void windowLogHoldsNoSecret_data();
     void windowLogHoldsNoSecret();
@@ -114,6 +113,8 @@ void SupportLogTest::linesGoToFileAndOutput()
     {
         SupportLog log(path, supportlog::DefaultMaxBytes);
         QMessageLogger().debug() << "Insert error:" << QStringLiteral("no such table");
+        // In the file at once: a program killed a moment later leaves it behind.
+        QCOMPARE(messages(fileLines(path)), QStringList{u"Insert error: \"no such table\""_s});
         qDebug() << "second" << 2;
     }
     const QDateTime after = QDateTime::currentDateTime();
@@ -130,18 +131,6 @@ void SupportLogTest::linesGoToFileAndOutput()
     // The usual output still gets every line.
     QVERIFY(output.indexOf(u"Insert error: \"no such table\""_s) >= 0);
     QVERIFY(output.indexOf(u"second 2"_s) >= 0);
-}
-
-// A program that is killed a moment later leaves its last line behind.
-void SupportLogTest::lineIsInTheFileAtOnce()
-{
-    TestHome home;
-    QVERIFY(QDir().mkpath(home.root()));
-    const QString path = supportlog::filePathUnder(home.root());
-    LogCapture output;
-    SupportLog log(path, supportlog::DefaultMaxBytes);
-    qDebug() << "before the crash";
-    QCOMPARE(messages(fileLines(path)), QStringList{u"before the crash"_s});
 }
 
 void SupportLogTest::rotatesWithOnePredecessor()
@@ -172,42 +161,44 @@ void SupportLogTest::rotatesWithOnePredecessor()
              current.constLast().mid(5).toInt() - previous.constFirst().mid(5).toInt() + 1);
 }
 
-// Another program holding the log open (on Windows that keeps it from being
-// renamed or removed) does not lift the cap, and the newest line is kept.
-void SupportLogTest::heldLogKeepsItsCap()
+void SupportLogTest::keepsItsCap_data()
 {
+    QTest::addColumn<QByteArray>("earlier");     // the file as an earlier run left it
+    QTest::addColumn<bool>("held");              // open in another program meanwhile
+    QTest::addColumn<int>("lines");              // written in this run
+    QTest::addColumn<QByteArray>("predecessor"); // the .1 file expected, when given
+
+    // On Windows a file another program holds can be neither renamed nor removed.
+    QTest::newRow("held by another program") << QByteArray("") << true << 40 << QByteArray();
+    // The earlier run's bytes count from the first line on.
+    const QByteArray nearCap = QByteArray(379, 'x') + '\n';
+    QTest::newRow("found near its cap") << nearCap << false << 1 << nearCap;
+}
+
+// Whatever the file was and whoever holds it, it stays within its cap and the
+// newest line is in it.
+void SupportLogTest::keepsItsCap()
+{
+    QFETCH(QByteArray, earlier);
+    QFETCH(bool, held);
+    QFETCH(int, lines);
+    QFETCH(QByteArray, predecessor);
     TestHome home;
     QVERIFY(QDir().mkpath(home.root()));
     const QString path = supportlog::filePathUnder(home.root());
     const qint64 cap = 400;
-    QVERIFY(writeFile(path, QByteArray()));
+    QVERIFY(writeFile(path, earlier));
     QFile holder(path);
-    QVERIFY(holder.open(QIODevice::ReadOnly));
+    QVERIFY(!held || holder.open(QIODevice::ReadOnly));
     LogCapture output;
     {
         SupportLog log(path, cap);
-        for (int i = 1; i <= 40; ++i)
+        for (int i = 1; i <= lines; ++i)
             qDebug().noquote() << QStringLiteral("line %1").arg(i);
     }
     QVERIFY(QFile(path).size() <= cap);
-    QCOMPARE(messages(fileLines(path)).constLast(), u"line 40"_s);
-}
-
-// A log left by an earlier run counts towards the cap from the first line on.
-void SupportLogTest::rotatesAFileFoundNearItsCap()
-{
-    TestHome home;
-    QVERIFY(QDir().mkpath(home.root()));
-    const QString path = supportlog::filePathUnder(home.root());
-    const QByteArray earlier = QByteArray(379, 'x') + '\n';
-    QVERIFY(writeFile(path, earlier));
-    LogCapture output;
-    {
-        SupportLog log(path, 400);
-        qDebug() << "first of this run";
-    }
-    QCOMPARE(fileBytes(path + u".1"_s), earlier);
-    QCOMPARE(messages(fileLines(path)), QStringList{u"first of this run"_s});
+    QCOMPARE(messages(fileLines(path)).constLast(), u"line %1"_s.arg(lines));
+    QVERIFY(predecessor.isNull() || fileBytes(path + u".1"_s) == predecessor);
 }
 
 void SupportLogTest::unwritableFileIsSkipped()
