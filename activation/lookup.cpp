@@ -1,5 +1,6 @@
 #include "activation/lookup.h"
 
+#include "platform/platform.h"
 #include "store/log.h"
 #include "store/paths.h"
 
@@ -94,7 +95,7 @@ bool isAcceptedSerial(const QString &serial)
 QString serverBaseUrl()
 {
     return serverBaseUrlFrom(qEnvironmentVariable("QUORVIN_SERVER_URL"),
-                             store::machineSetting(QStringLiteral("ServerUrl")));
+                             platform::machineSetting(QStringLiteral("ServerUrl")));
 }
 
 QString serverBaseUrlFrom(const QString &environment, const QString &installed)

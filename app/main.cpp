@@ -1,7 +1,7 @@
 #include "app/mainwindow.h"
 #include "app/supportlog.h"
+#include "platform/platform.h"
 #include "resources/resources.h"
-#include "store/paths.h"
 #include "ui/fonts.h"
 
 #include <QApplication>
@@ -14,8 +14,8 @@ namespace {
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
-    store::markProgramRunning();
-    supportlog::install(supportlog::filePathUnder(store::defaultDataRoot()));
+    platform::markProgramRunning();
+    supportlog::install(supportlog::filePathUnder(platform::defaultDataRoot()));
     // The fonts that come with the program, in a folder beside it.
     gui::registerFontsIn(QCoreApplication::applicationDirPath() + QStringLiteral("/fonts"));
     gui::substituteMissingFonts();

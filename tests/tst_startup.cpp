@@ -3,6 +3,7 @@
 
 #include "support/testsupport.h"
 
+#include "platform/platform.h"
 #include "store/connection.h"
 #include "store/paths.h"
 #include "store/records.h"
@@ -327,7 +328,7 @@ void tst_Startup::restartFindsDataUnchanged()
 void tst_Startup::runningCopyIsMarked()
 {
 #ifdef Q_OS_WIN
-    store::markProgramRunning();
+    platform::markProgramRunning();
     const HANDLE marker = OpenMutexW(SYNCHRONIZE, FALSE, L"Global\\" QUORVIN_RUNNING_MARKER);
     QVERIFY(marker);
     CloseHandle(marker);
