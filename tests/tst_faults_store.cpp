@@ -22,12 +22,10 @@
 #include <QNetworkReply>
 #include <QPushButton>
 #include <QRandomGenerator>
-#include <QSemaphore>
 #include <QSignalSpy>
 #include <QSlider>
 #include <QSqlDatabase>
 #include <QSqlQuery>
-#include <QThread>
 #include <QtTest>
 
 #include <optional>
@@ -38,10 +36,6 @@ using namespace testing;
 namespace {
 
 constexpr int ReplyWaitMs = 10000;
-// Busy time-out given to the window's connections in the lock cases, so a
-// locked store fails in a fraction of a second instead of five.
-constexpr int ShortBusyMs = 300;
-
 const QString OtherSerial = u"QV16F2024005"_s;
 const QString CreateErrorToast = u"Create deviceInfo error! Reinstall app!"_s;
 const QString NotSaved = u"Media data not saved!"_s;
@@ -145,61 +139,6 @@ bool serveActive(ScriptedHttpServer &server, int lockers, const QList<bool> &hel
         server.addAnswer(answer(ScriptedHttpServer::response(200, record), hold));
     return server.start();
 }
-
-// Gives one of the window's connections a short busy time-out. The handle
-// shares the window's connection, so reopening it here changes the window's.
-bool shortenBusyTimeout(QLatin1String connection)
-{
-    QSqlDatabase db = QSqlDatabase::database(connection, false);
-    db.close();
-    db.setConnectOptions(u"QSQLITE_BUSY_TIMEOUT=%1"_s.arg(ShortBusyMs));
-    return db.open();
-}
-
-// Another program holding an exclusive lock on a store file, from a thread of
-// its own, until it is released or, when a time is given, until that passes.
-class StoreLock : public QThread
-{
-public:
-    explicit StoreLock(const QString &file, int holdMs = -1)
-        : m_file(file), m_name(u"lock_%1"_s.arg(++s_count)), m_holdMs(holdMs)
-    {
-        start();
-        m_taken.acquire();
-    }
-    ~StoreLock() override
-    {
-        if (m_holdMs < 0)
-            release();
-        wait();
-    }
-    bool isLocked() const { return m_locked; }
-    void release() { m_release.release(); }
-
-protected:
-    void run() override
-    {
-        {
-            QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_s, m_name);
-            db.setDatabaseName(m_file);
-            m_locked = db.open() && QSqlQuery(db).exec(u"BEGIN EXCLUSIVE"_s);
-            m_taken.release();
-            m_release.tryAcquire(1, m_holdMs);
-            QSqlQuery(db).exec(u"ROLLBACK"_s);
-            db.close();
-        }
-        QSqlDatabase::removeDatabase(m_name);
-    }
-
-private:
-    static inline int s_count = 0;
-    QString m_file;
-    QString m_name;
-    int m_holdMs;
-    bool m_locked = false;
-    QSemaphore m_taken;
-    QSemaphore m_release;
-};
 
 } // namespace
 

@@ -660,6 +660,42 @@ void WindowTest::cleanup()
     m_home.reset();
 }
 
+bool shortenBusyTimeout(QLatin1String connection)
+{
+    QSqlDatabase db = QSqlDatabase::database(connection, false);
+    db.close();
+    db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(ShortBusyMs));
+    return db.open();
+}
+
+StoreLock::StoreLock(const QString &file, int holdMs)
+    : m_file(file), m_name(QStringLiteral("lock_%1").arg(++s_count)), m_holdMs(holdMs)
+{
+    start();
+    m_taken.acquire();
+}
+
+StoreLock::~StoreLock()
+{
+    if (m_holdMs < 0)
+        release();
+    wait();
+}
+
+void StoreLock::run()
+{
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_name);
+        db.setDatabaseName(m_file);
+        m_locked = db.open() && QSqlQuery(db).exec(QStringLiteral("BEGIN EXCLUSIVE"));
+        m_taken.release();
+        m_release.tryAcquire(1, m_holdMs);
+        QSqlQuery(db).exec(QStringLiteral("ROLLBACK"));
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(m_name);
+}
+
 ScriptedHttpServer::Answer answer(const QByteArray &bytes, bool hold)
 {
     ScriptedHttpServer::Answer a;

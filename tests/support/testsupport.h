@@ -9,8 +9,10 @@
 #include <QObject>
 #include <QPointer>
 #include <QProcess>
+#include <QSemaphore>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QVariant>
 
 #include <functional>
@@ -338,6 +340,37 @@ void expectActiveDevice(const TestHome &home, MainWindow &w, const QStringList &
 // The window still paints, reacts to its button (on the serial page) and
 // shows a new toast; call with QVERIFY's rules, from a test function.
 void expectResponsive(MainWindow &w);
+
+// Busy time-out given to the window's connections in the lock cases, so a
+// locked store fails in a fraction of a second instead of five.
+inline constexpr int ShortBusyMs = 300;
+
+// Gives one of the window's connections a short busy time-out. The handle
+// shares the window's connection, so reopening it here changes the window's.
+bool shortenBusyTimeout(QLatin1String connection);
+
+// Another program holding an exclusive lock on a store file, from a thread of
+// its own, until it is released or, when a time is given, until that passes.
+class StoreLock : public QThread
+{
+public:
+    explicit StoreLock(const QString &file, int holdMs = -1);
+    ~StoreLock() override;
+    bool isLocked() const { return m_locked; }
+    void release() { m_release.release(); }
+
+protected:
+    void run() override;
+
+private:
+    static inline int s_count = 0;
+    QString m_file;
+    QString m_name;
+    int m_holdMs;
+    bool m_locked = false;
+    QSemaphore m_taken;
+    QSemaphore m_release;
+};
 
 // Base of a test class whose every test function starts from a fresh home
 // (the records and the toast emptied) and gets the window on it when it first
