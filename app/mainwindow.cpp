@@ -77,10 +77,18 @@ bool MainWindow::openStores()
     return true;
 }
 
+// Only a store that answers "no device" is a first run. One that cannot be
+// asked (held by the cabinet's own software past the busy wait, unreadable)
+// may hold an active cabinet and its customers' locker codes.
 void MainWindow::showStartPage()
 {
-    if (!deviceInfoReadTable()) {
+    const std::optional<bool> stored = store::deviceInfo::exists(mainDb);
+    if (stored && !*stored) {
         createTablesOnFirstRun();
+        return;
+    }
+    if (!stored || !deviceInfoReadTable()) {
+        refuseRegistrationUntilRestart();
         return;
     }
     logLine() << "read main table success!";
@@ -112,6 +120,17 @@ void MainWindow::showActiveDeviceAtStart()
     logLine() << "read media success!";
     showErrorDisplay(QStringLiteral("Media data read ok"), 0);
     showMediaSetting();
+}
+
+// Nothing is created, and neither a serial nor a manual activation can be
+// started in this run: both write the device record and rebuild the lockers,
+// from a record that was never read.
+void MainWindow::refuseRegistrationUntilRestart()
+{
+    showErrorDisplay(QStringLiteral("Main DB unreachable!"), 0);
+    ui->stackedWidget->setCurrentWidget(ui->pageAddDevice);
+    ui->add_device_pushButton->setDisabled(true);
+    ui->manual_pushButton->setDisabled(true);
 }
 
 void MainWindow::createTablesOnFirstRun()

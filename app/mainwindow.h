@@ -64,6 +64,7 @@ private:
     void showActiveDeviceAtStart();
     void showInactiveDevice();
     void createTablesOnFirstRun();
+    void refuseRegistrationUntilRestart();
     void showMediaSetting();
 
     // Steps of the flows (activation/).

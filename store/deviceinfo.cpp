@@ -14,7 +14,7 @@ Result create(const QSqlDatabase &db)
 std::optional<DeviceInfo> read(const QSqlDatabase &db)
 {
     QSqlQuery row(db);
-    if (!seekRecordOne(row, SelectSql))
+    if (!seekRecordOne(row, SelectSql, "Select error:"))
         return std::nullopt;
     DeviceInfo info;
     info.dev_id = row.value(1).toString().trimmed();

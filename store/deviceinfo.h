@@ -55,10 +55,11 @@ struct Update
 Result create(const QSqlDatabase &db);
 
 // The device row; the ID trimmed, "UNKNOWNID" when it is blank. Nothing when
-// no row has id 1 or the store cannot be read.
+// no row has id 1 or the store cannot be read (logged).
 std::optional<DeviceInfo> read(const QSqlDatabase &db);
 
-// Whether a device row exists; nothing when the store cannot be asked.
+// Whether a device row exists, false also without a device_info table;
+// nothing when the store cannot be asked (logged).
 std::optional<bool> exists(const QSqlDatabase &db);
 
 // A new device row with the serial, empty texts, no lockers and status 0.

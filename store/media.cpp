@@ -36,13 +36,6 @@ std::optional<MediaSetting> read(const QSqlDatabase &db)
 std::optional<bool> exists(const QSqlDatabase &db)
 {
     // The table is made by the first save, so its absence is an answer too.
-    QSqlQuery table(db);
-    if (!table.exec(QStringLiteral(
-            "SELECT COUNT(*) FROM sqlite_master WHERE type='table' AND name='media'"))
-        || !table.next())
-        return std::nullopt;
-    if (table.value(0).toInt() == 0)
-        return false;
     return hasRecordOne(db, QStringLiteral("media"));
 }
 

@@ -59,11 +59,13 @@ Result runDirect(const QSqlDatabase &db, const QString &sql, const char *failure
     return Result::success();
 }
 
-bool seekRecordOne(QSqlQuery &query, const QString &select)
+bool seekRecordOne(QSqlQuery &query, const QString &select, const char *failureLabel)
 {
     query.setForwardOnly(true);
-    if (!query.exec(select))
+    if (!query.exec(select)) {
+        failed(query, failureLabel);
         return false;
+    }
     while (query.next()) {
         if (query.value(0).toInt() == 1)
             return true;
@@ -74,7 +76,17 @@ bool seekRecordOne(QSqlQuery &query, const QString &select)
 std::optional<bool> hasRecordOne(const QSqlDatabase &db, const QString &table,
                                  const char *failureLabel)
 {
+    // The table names are the program's own, never the operator's.
     QSqlQuery query(db);
+    if (!query.exec(
+            QStringLiteral("SELECT COUNT(*) FROM sqlite_master WHERE type='table' AND name='%1'")
+                .arg(table))
+        || !query.next()) {
+        failed(query, failureLabel);
+        return std::nullopt;
+    }
+    if (query.value(0).toInt() == 0)
+        return false;
     if (!query.exec(QStringLiteral("SELECT COUNT(*) FROM %1 WHERE id=1").arg(table))) {
         failed(query, failureLabel);
         return std::nullopt;

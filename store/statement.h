@@ -45,11 +45,14 @@ Result runDirect(const QSqlDatabase &db, const QString &sql, const char *failure
 
 // Runs a select directly and moves to the first row whose column 0, the record
 // key, is 1; rows before it are skipped and rows after it are not looked at.
-// False when no row has key 1, also when the select failed.
-bool seekRecordOne(QSqlQuery &query, const QString &select);
+// False when no row has key 1, also when the select failed (logged with the
+// label, when one is given).
+bool seekRecordOne(QSqlQuery &query, const QString &select, const char *failureLabel = nullptr);
 
-// Whether the single-record table holds a row with id 1; nothing when the
-// store could not be asked (logged with the label, when one is given).
+// Whether the single-record table holds a row with id 1. A table that does
+// not exist yet holds none: that is an answer too. Nothing when the store
+// could not be asked (locked by another program, unreadable, a table without
+// the key), logged with the label when one is given.
 std::optional<bool> hasRecordOne(const QSqlDatabase &db, const QString &table,
                                  const char *failureLabel = nullptr);
 

@@ -37,7 +37,6 @@ namespace {
 
 constexpr int ReplyWaitMs = 10000;
 const QString OtherSerial = u"QV16F2024005"_s;
-const QString CreateErrorToast = u"Create deviceInfo error! Reinstall app!"_s;
 const QString NotSaved = u"Media data not saved!"_s;
 const QString Created = u"Locker db create! OK"_s;
 
@@ -324,29 +323,29 @@ void TstFaultsStore::mainStoreUnusable_data()
 
     const QString openError = u"Main Database Open Error!"_s;
     const QString unreachable = u"Main DB unreachable!"_s;
-    const QStringList noRoot{u"Main DB open error:"_s, u"Select error:"_s};
-    const QString create = u"Create device_info table error:"_s;
-    const QStringList notDatabase{create, u"file is not a database"_s};
-    const QStringList malformed{create, u"database disk image is malformed"_s};
+    const QStringList noRoot{u"Main DB open error:"_s, u"Select error:"_s, u"Update error:"_s};
+    const QString select = u"Select error:"_s;
+    const QStringList notDatabase{select, u"file is not a database"_s};
+    const QStringList malformed{select, u"database disk image is malformed"_s};
     QTest::newRow("data root is a regular file")
         << Damage::RootIsFile << noRoot << openError << unreachable;
     QTest::newRow("home folder lies below a regular file")
         << Damage::HomeBelowFile << noRoot << openError << unreachable;
     QTest::newRow("Main store of random bytes")
-        << Damage::RandomBytes << notDatabase << CreateErrorToast << CreateErrorToast;
+        << Damage::RandomBytes << notDatabase << unreachable << unreachable;
     QTest::newRow("Main store of zero bytes")
-        << Damage::Zeros << notDatabase << CreateErrorToast << CreateErrorToast;
+        << Damage::Zeros << notDatabase << unreachable << unreachable;
     QTest::newRow("Main store cut to half its size")
-        << Damage::CutInHalf << malformed << CreateErrorToast << CreateErrorToast;
+        << Damage::CutInHalf << malformed << unreachable << unreachable;
     QTest::newRow("Main store with its header kept and its pages overwritten")
-        << Damage::PagesOverwritten << malformed << CreateErrorToast << CreateErrorToast;
+        << Damage::PagesOverwritten << malformed << unreachable << unreachable;
 }
 
 // A Main store that cannot be opened, or is no readable database: the
-// operator is told at the start, the add button refuses the serial (or stays
-// disabled), no control writes to the broken file or asks the server, and a
-// restart finds everything as it was. The media settings live in the other
-// store, which works wherever the data root does.
+// operator is told at the start, the add button refuses the serial (or, with
+// the manual activation, stays disabled), no control writes to the broken file
+// or asks the server, and a restart finds everything as it was. The media settings live in the
+// other store, which works wherever the data root does.
 void TstFaultsStore::mainStoreUnusable()
 {
     QFETCH(Damage, damage);
@@ -383,8 +382,8 @@ void TstFaultsStore::mainStoreUnusable()
         QCOMPARE(lastToast(w), entryToast);
         click(w, "manual_pushButton");
         click(w, "active_device_pushButton");
-        QCOMPARE(page(w), u"pageManual"_s);
-        for (const QString &reason : logged + QStringList{u"Update error:"_s})
+        QCOMPARE(page(w), noRoot ? u"pageManual"_s : u"pageAddDevice"_s);
+        for (const QString &reason : logged)
             QVERIFY2(log.contains(reason), qPrintable(reason));
         widget<QPushButton>(w, "media_device_pushButton")->click(); // hidden, yet reachable
         QCOMPARE(lastToast(w), noRoot                  ? u"Media DB unreachable!"_s
@@ -483,35 +482,40 @@ void TstFaultsStore::foreignMainTables_data()
     QTest::addColumn<QStringList>("entryToasts");  // the newest toasts after the entry
     QTest::addColumn<QString>("logged");           // the store's own reason
     QTest::addColumn<QStringList>("manualToasts"); // all four after activating by hand
+    QTest::addColumn<QString>("serial");           // entered; another than the stored one
+                                                   // is looked up only once it is stored
 
     const QStringList deviceInfo{u"CREATE TABLE device_info (id int, foo text)"_s};
     const QStringList lockersRefused{Created, u"Lockers db Error!"_s};
     const QString unreachable = u"Main DB unreachable!"_s;
     const QStringList manualRefused{u""_s, u""_s, u""_s, unreachable};
-    QTest::newRow("device_info with other columns, holding row 1")
-        << deviceInfo + QStringList{u"INSERT INTO device_info VALUES (1, 'keep')"_s} << false
-        << QStringList{u"ID Update, Try connect server!"_s, unreachable}
-        << u"Update error: \"no such column: dev_id"_s << manualRefused;
     QTest::newRow("device_info with other columns, empty")
         << deviceInfo << false << QStringList{u"ID Save, Try connect server!"_s, unreachable}
-        << u"Insert error: \"table device_info has no column named dev_id"_s << manualRefused;
+        << u"Insert error: \"table device_info has no column named dev_id"_s << manualRefused
+        << SampleSerial;
     QTest::newRow("lockers with other columns")
         << QStringList{u"CREATE TABLE lockers (x int)"_s, u"INSERT INTO lockers VALUES (5), (6)"_s}
         << true << QStringList{u"Try connect server!"_s} + lockersRefused
         << u"Delete lockers error: \"no such column: row"_s
-        << QStringList{u""_s, u""_s} + lockersRefused;
+        << QStringList{u""_s, u""_s} + lockersRefused << SampleSerial;
     QTest::newRow("lockers with a row column and no locker columns")
         << QStringList{u"CREATE TABLE lockers (row INTEGER PRIMARY KEY, x int)"_s,
                        u"INSERT INTO lockers (x) VALUES (5), (6)"_s}
         << true << QStringList{u"Try connect server!"_s} + lockersRefused
         << u"Insert locker error: \"table lockers has no column named locker_id"_s
-        << QStringList{u""_s, u""_s} + lockersRefused;
+        << QStringList{u""_s, u""_s} + lockersRefused << SampleSerial;
     QTest::newRow("device_info refusing updates")
         << QStringList{store::deviceInfo::CreateSql,
                        u"CREATE TRIGGER refuse BEFORE UPDATE ON device_info "
                        "BEGIN SELECT RAISE(ABORT, 'update refused'); END"_s}
         << true << QStringList{u"Try connect server!"_s, unreachable}
-        << u"Update error: \"update refused"_s << manualRefused;
+        << u"Update error: \"update refused"_s << manualRefused << SampleSerial;
+    QTest::newRow("device_info refusing a new serial")
+        << QStringList{store::deviceInfo::CreateSql,
+                       u"CREATE TRIGGER refuse BEFORE UPDATE ON device_info "
+                       "BEGIN SELECT RAISE(ABORT, 'update refused'); END"_s}
+        << true << QStringList{u"ID Update, Try connect server!"_s, unreachable}
+        << u"Update error: \"update refused"_s << manualRefused << OtherSerial;
 }
 
 // Tables that exist with columns or triggers of their own are used as they are: each
@@ -525,6 +529,7 @@ void TstFaultsStore::foreignMainTables()
     QFETCH(QStringList, entryToasts);
     QFETCH(QString, logged);
     QFETCH(QStringList, manualToasts);
+    QFETCH(QString, serial);
     triedRow();
     for (const QString &sql : foreign)
         QVERIFY(seed().mainSql(sql).ok());
@@ -537,10 +542,10 @@ void TstFaultsStore::foreignMainTables()
     QCOMPARE(lastToast(w), registered ? u"Device inactive!"_s : FirstRunToast);
 
     const QStringList before = stored(home());
-    if (registered) {
+    if (registered && serial == SampleSerial) {
         QVERIFY(submitAndWait(w, SampleSerial));
     } else {
-        submitSerial(w, SampleSerial);
+        submitSerial(w, serial);
         QVERIFY(networkManagerOf(&w)->findChildren<QNetworkReply *>().isEmpty()); // no lookup
     }
     QCOMPARE(toastLabels(&w).mid(4 - entryToasts.size()), entryToasts);

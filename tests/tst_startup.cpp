@@ -17,6 +17,7 @@
 #include <QtTest>
 
 #include <map>
+#include <optional>
 #include <utility>
 
 #ifdef Q_OS_WIN
@@ -28,8 +29,16 @@ using namespace testing;
 
 namespace {
 
-// What stands where a store or the data root should be.
-enum Obstacle { None, RootIsFile, MainIsGarbage, MediaIsFolder };
+// What stands where a store or the data root should be, or what holds it.
+enum Obstacle {
+    None,
+    RootIsFile,
+    MainIsGarbage,
+    MediaIsFolder,
+    MainHeld,        // by another program, past the busy wait
+    MainReadOnly,    // an empty store that can be read and not written
+    ForeignDeviceRow // a device_info table of other columns, holding row 1
+};
 
 const QString ActiveInformation =
     u"Device ID: QV8B2024001\nName: Brisa Hall\nModel: Brisa\nLockers: 8\nLocation: Hall 3\n"
@@ -62,6 +71,14 @@ bool place(const TestHome &home, Obstacle obstacle)
         return QDir().mkpath(home.root()) && writeJunk(home.mainStore());
     case MediaIsFolder:
         return QDir().mkpath(home.mediaStore());
+    case MainHeld:
+        return true;
+    case MainReadOnly:
+        return QDir().mkpath(home.root()) && writeFile(home.mainStore(), QByteArray());
+    case ForeignDeviceRow:
+        return QDir().mkpath(home.root())
+               && execSql(home.mainStore(), u"CREATE TABLE device_info (id int, foo text)"_s)
+               && execSql(home.mainStore(), u"INSERT INTO device_info VALUES (1, 'keep')"_s);
     }
     return false;
 }
@@ -83,11 +100,13 @@ QString mediaPanel(MainWindow &w)
                                 picture);
 }
 
-// The serial entry: its text, and "off" when the add button is disabled.
+// The serial entry: its text, and "off" when the add button is disabled, then
+// "|manual off" when the manual activation is too.
 QString entryState(MainWindow &w)
 {
     return widget<QLineEdit>(w, "add_device_edit")->text() + u'|'
-           + (widget<QPushButton>(w, "add_device_pushButton")->isEnabled() ? u"on"_s : u"off"_s);
+           + (widget<QPushButton>(w, "add_device_pushButton")->isEnabled() ? u"on"_s : u"off"_s)
+           + (widget<QPushButton>(w, "manual_pushButton")->isEnabled() ? u""_s : u"|manual off"_s);
 }
 
 // Each entry is the start of a line that must come after the one before, or,
@@ -180,11 +199,31 @@ void tst_Startup::startUp_data()
         << QString() << int(None) << QStringList{FirstRunToast} << add << u"|on"_s << form
         << notRead << (QStringList{u"device_info 2"_s} + created.mid(1)) << Stores << false;
     QTest::newRow("device_info cannot be created")
-        << QStringList() << QString() << int(MainIsGarbage)
+        << QStringList() << QString() << int(MainReadOnly)
         << QStringList{u"Create deviceInfo error! Reinstall app!"_s} << add << u"|off"_s << form
         << QStringList{u"Create device_info table error:"_s,
                        u"!Create device_setting table error:"_s, u"!Create lockers table error:"_s}
         << QStringList() << Stores << true;
+
+    // A store that cannot be asked is no first run: nothing is made, and
+    // neither a serial nor a manual activation can overwrite what it holds.
+    const QString unreachable = u"Main DB unreachable!"_s;
+    const QString refused = u"|off|manual off"_s;
+    QTest::newRow("Main store is no database")
+        << QStringList() << QString() << int(MainIsGarbage) << QStringList{unreachable} << add
+        << refused << form
+        << QStringList{u"Select error: \"file is not a database"_s, u"!Create "_s, notRead[0]}
+        << QStringList() << Stores << true;
+    QTest::newRow("device_info of other columns holding row 1")
+        << QStringList() << QString() << int(ForeignDeviceRow) << QStringList{unreachable} << add
+        << refused << form
+        << QStringList{u"Select error: \"no such column: dev_id"_s, u"!Create "_s, notRead[0]}
+        << QStringList{u"device_info 1"_s} << Stores << true;
+    QTest::newRow("active device, Main store held past the busy wait")
+        << QStringList{deviceRow(u"1"_s)} << u"'QV8B2024001', 0, 0, 1, 30"_s << int(MainHeld)
+        << QStringList{unreachable} << add << refused << form
+        << QStringList{u"Select error: \"database is locked"_s, u"!Create "_s, notRead[0]}
+        << QStringList{u"device_info 1"_s, u"media 1"_s} << Stores << true;
 
     // An inactive device: its saved media row is not looked at.
     const auto inactive = [&](const char *name, const QString &row) {
@@ -253,9 +292,19 @@ void tst_Startup::startUp()
         stores.media(media);
     QVERIFY(stores.ok() && place(home(), Obstacle(obstacle)));
     const auto before = files(home());
+    // Set on the window's connection before it opens it.
+    std::optional<ConnectOptions> options;
+    std::optional<StoreLock> held;
+    if (obstacle == MainReadOnly)
+        options.emplace(store::MainConnectionName, u"QSQLITE_OPEN_READONLY"_s);
+    if (obstacle == MainHeld) {
+        options.emplace(store::MainConnectionName, u"QSQLITE_BUSY_TIMEOUT=%1"_s.arg(ShortBusyMs));
+        QVERIFY(held.emplace(home().mainStore()).isLocked());
+    }
 
     LogCapture captured;
     MainWindow &w = window();
+    held.reset();
 
     while (toast.size() < 4)
         toast.prepend(QString());
@@ -271,6 +320,13 @@ void tst_Startup::startUp()
     const auto after = files(home());
     for (const auto &[file, bytes] : before)
         QVERIFY2((after.count(file) && after.at(file) == bytes) == seedKept, qPrintable(file));
+    // Once the store is free again, the next start shows the cabinet as it was.
+    if (obstacle == MainHeld) {
+        options.reset();
+        closeWindow();
+        QCOMPARE(testing::page(window()), u"pageDevice"_s);
+        QCOMPARE(mediaPanel(window()), u"QV8B2024001|001|30|normal"_s);
+    }
 }
 
 // The tables a first run makes and their columns; the media table is made by

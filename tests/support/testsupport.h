@@ -337,8 +337,9 @@ QString storedDeviceRow(const QStringList &fields, int status);
 // the device page showing it. Call with QVERIFY's rules, from a test function.
 void expectActiveDevice(const TestHome &home, MainWindow &w, const QStringList &fields);
 
-// The window still paints, reacts to its button (on the serial page) and
-// shows a new toast; call with QVERIFY's rules, from a test function.
+// The window still paints, reacts to its button (on the serial page, unless
+// it is disabled) and shows a new toast; call with QVERIFY's rules, from a
+// test function.
 void expectResponsive(MainWindow &w);
 
 // Busy time-out given to the window's connections in the lock cases, so a
@@ -348,6 +349,20 @@ inline constexpr int ShortBusyMs = 300;
 // Gives one of the window's connections a short busy time-out. The handle
 // shares the window's connection, so reopening it here changes the window's.
 bool shortenBusyTimeout(QLatin1String connection);
+
+// Sets the connect options of one of the window's connections for one scope,
+// before the window opens it or while it has it open, and clears them after.
+class ConnectOptions
+{
+public:
+    ConnectOptions(QLatin1String connection, const QString &options);
+    ~ConnectOptions();
+    ConnectOptions(const ConnectOptions &) = delete;
+    ConnectOptions &operator=(const ConnectOptions &) = delete;
+
+private:
+    QString m_connection;
+};
 
 // Another program holding an exclusive lock on a store file, from a thread of
 // its own, until it is released or, when a time is given, until that passes.
