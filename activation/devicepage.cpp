@@ -5,6 +5,28 @@
 #include "store/deviceinfo.h"
 #include "ui_mainwindow.h"
 
+#include <QElapsedTimer>
+#include <QGuiApplication>
+#include <QStyleHints>
+
+namespace {
+// When the deletion was last armed. "Delete?" appears where "Delete device
+// data" was, so the second half of a double click, or a touch screen's
+// bouncing tap, lands on it at once; only a press that comes later than the
+// system's double-click interval is the operator's decision.
+QElapsedTimer &deletionArmed()
+{
+    static QElapsedTimer armed;
+    return armed;
+}
+
+bool isConfirmationTooSoon()
+{
+    const int interval = QGuiApplication::styleHints()->mouseDoubleClickInterval();
+    return deletionArmed().isValid() && !deletionArmed().hasExpired(interval);
+}
+} // namespace
+
 namespace activation {
 
 QString statusWord(int devStatus)
@@ -43,10 +65,13 @@ void MainWindow::on_delete_device_pushButton_clicked()
 {
     ui->delete_device_pushButton->setVisible(false);
     ui->delete_device_pushButton_again->setVisible(true);
+    deletionArmed().start();
 }
 
 void MainWindow::on_delete_device_pushButton_again_clicked()
 {
+    if (isConfirmationTooSoon())
+        return;
     store::closeAndRemove(mainDb, mediaDb);
     if (store::deleteStoreFiles())
         showErrorDisplay(QStringLiteral("All data deleted! restart app"), 0);

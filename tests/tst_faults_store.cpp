@@ -758,6 +758,7 @@ void TstFaultsStore::deleteBlocked()
     QCOMPARE(lastToast(w), u"Media DB unreachable!"_s);
 
     click(w, "delete_device_pushButton");
+    waitPastDoubleClick();
     click(w, "delete_device_pushButton_again");
     QCOMPARE(lastToast(w), u"Data could not be deleted! Close other programs and try again"_s);
     QCOMPARE(page(w), u"pageAny"_s);

@@ -257,6 +257,7 @@ void UiTest::buttonsRunTheirHandlersOnce()
     click(w, "delete_device_pushButton");
     QVERIFY(!remove->isVisible() && confirm->isVisible());
     QCOMPARE(lastToast(w), u"Insert media data ok"_s);
+    waitPastDoubleClick();
     click(w, "delete_device_pushButton_again");
     QCOMPARE(page(w), u"pageAny"_s);
     QCOMPARE(toastLabels(&w).mid(2),
@@ -267,22 +268,28 @@ void UiTest::deletion_data()
 {
     QTest::addColumn<bool>("mediaIsFolder");
     QTest::addColumn<QStringList>("toast"); // at start, then after the confirmation
+    QTest::addColumn<bool>("doubleClick");  // the first press is a double click
 
-    QTest::newRow("both stores deleted")
-        << false << QStringList{u"Media data read ok"_s, u"All data deleted! restart app"_s};
+    const QStringList deleted{u"Media data read ok"_s, u"All data deleted! restart app"_s};
+    QTest::newRow("both stores deleted") << false << deleted << false;
+    // "Delete?" appears under the pointer: the double click's second press
+    // lands on it, and only arms the deletion.
+    QTest::newRow("a double click only asks") << false << deleted << true;
     // A folder in place of the Media store cannot be removed as a file.
     QTest::newRow("Media store is a folder")
         << true
         << QStringList{u"Media data not set"_s,
-                       u"Data could not be deleted! Close other programs and try again"_s};
+                       u"Data could not be deleted! Close other programs and try again"_s}
+        << false;
 }
 
-// The first press only asks; the second deletes both stores, and the next
-// start finds none.
+// The first press only asks; a deliberate second press deletes both stores,
+// and the next start finds none.
 void UiTest::deletion()
 {
     QFETCH(bool, mediaIsFolder);
     QFETCH(QStringList, toast);
+    QFETCH(bool, doubleClick);
     StoreSeed stores = seed().tables().device(u"QV8B2024001"_s, 1);
     if (mediaIsFolder)
         QVERIFY(QDir().mkpath(home().mediaStore())
@@ -295,14 +302,20 @@ void UiTest::deletion()
     const QByteArray mainBefore = fileBytes(home().mainStore());
     const QByteArray mediaBefore = fileBytes(home().mediaStore());
 
-    click(w, "delete_device_pushButton");
-    QVERIFY(!widget<QPushButton>(w, "delete_device_pushButton")->isVisible());
+    QPushButton *remove = widget<QPushButton>(w, "delete_device_pushButton");
+    if (doubleClick)
+        QTest::mouseDClick(w.windowHandle(), Qt::LeftButton, {},
+                           remove->mapTo(&w, remove->rect().center()));
+    else
+        click(w, "delete_device_pushButton");
+    QVERIFY(!remove->isVisible());
     QVERIFY(widget<QPushButton>(w, "delete_device_pushButton_again")->isVisible());
     QCOMPARE(fileBytes(home().mainStore()), mainBefore);
     QCOMPARE(fileBytes(home().mediaStore()), mediaBefore);
     QCOMPARE(page(w), u"pageDevice"_s);
     QCOMPARE(lastToast(w), toast[0]);
 
+    waitPastDoubleClick();
     click(w, "delete_device_pushButton_again");
     QCOMPARE(toastLabels(&w).mid(2), toast);
     QCOMPARE(page(w), u"pageAny"_s);

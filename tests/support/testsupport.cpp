@@ -28,6 +28,7 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QStackedWidget>
+#include <QStyleHints>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTest>
@@ -484,6 +485,11 @@ QString lastToast(MainWindow &w)
 void click(MainWindow &w, const char *button)
 {
     QTest::mouseClick(widget<QAbstractButton>(w, button), Qt::LeftButton);
+}
+
+void waitPastDoubleClick()
+{
+    QTest::qWait(QGuiApplication::styleHints()->mouseDoubleClickInterval() + 50);
 }
 
 void submitSerial(MainWindow &w, const QString &serial)

@@ -211,6 +211,10 @@ QString lastToast(MainWindow &w);
 // Presses the named button with a real mouse click, as the operator does.
 void click(MainWindow &w, const char *button);
 
+// Waits past the system's double-click interval, so that the next press is a
+// deliberate one and not the second half of a double click.
+void waitPastDoubleClick();
+
 // Types the serial into add_device_edit as the operator does and clicks the
 // add button.
 void submitSerial(MainWindow &w, const QString &serial);

@@ -13,8 +13,10 @@
 #include <QPushButton>
 #include <QSqlDatabase>
 #include <QSqlQuery>
+#include <QStyleHints>
 #include <QTemporaryDir>
 #include <QTextStream>
+#include <QThread>
 
 namespace {
 [[maybe_unused]] const bool resourcesRegistered = (registerResources(), true);
@@ -92,6 +94,8 @@ int main(int argc, char *argv[])
         w.show();
         ok = save(w, out + QStringLiteral("page-device.png")) && ok;
         button(w, "delete_device_pushButton")->click();
+        // A confirmation within the double-click interval is not taken as one.
+        QThread::msleep(QGuiApplication::styleHints()->mouseDoubleClickInterval() + 50);
         button(w, "delete_device_pushButton_again")->click();
         ok = save(w, out + QStringLiteral("page-deleted.png")) && ok;
     }
