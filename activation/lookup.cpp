@@ -4,7 +4,6 @@
 #include "store/log.h"
 #include "store/paths.h"
 
-#include <QDir>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QJsonValue>
@@ -220,7 +219,7 @@ bool makeDeviceFolder(const QString &devId)
         store::logLine() << "Device folder not made:" << devId << reason;
         return false;
     }
-    return QDir().mkpath(store::deviceFolderPath(devId));
+    return platform::makePrivateFolder(store::deviceFolderPath(devId));
 }
 
 } // namespace activation

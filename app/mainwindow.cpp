@@ -1,5 +1,6 @@
 #include "app/mainwindow.h"
 
+#include "platform/platform.h"
 #include "store/connection.h"
 #include "store/deviceinfo.h"
 #include "store/log.h"
@@ -52,13 +53,19 @@ void MainWindow::prepareForm()
     ui->label_device_information->setFont(informationFont);
 }
 
+// The stores hold the Wi-Fi password, the locker codes and the customers'
+// phone numbers: the folders made here are the operator's account's alone. A
+// data root that was there before is left as it is, since another account may
+// rely on it; support is told when others can reach it.
 void MainWindow::makeDataFolders()
 {
     QDir dir;
     for (const QString &folder : {store::productFolderPath(), store::dataRoot()}) {
         if (!dir.exists(folder))
-            dir.mkpath(folder);
+            platform::makePrivateFolder(folder);
     }
+    if (platform::isOpenToOtherAccounts(store::dataRoot()))
+        logLine() << "Data root open to other accounts:" << store::dataRoot();
 }
 
 // The Main store must open for anything to be read; a Media store that does
@@ -66,13 +73,13 @@ void MainWindow::makeDataFolders()
 bool MainWindow::openStores()
 {
     mainDb = store::attach(store::MainConnectionName, store::mainStorePath());
-    if (!mainDb.open()) {
+    if (!store::open(mainDb)) {
         logLine() << "Main DB open error:" << mainDb.lastError().text();
         showErrorDisplay(QStringLiteral("Main Database Open Error!"), 0);
         return false;
     }
     mediaDb = store::attach(store::MediaConnectionName, store::mediaStorePath());
-    if (!mediaDb.open())
+    if (!store::open(mediaDb))
         logLine() << "Media DB open error:" << mediaDb.lastError().text();
     return true;
 }

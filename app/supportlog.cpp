@@ -1,5 +1,7 @@
 #include "app/supportlog.h"
 
+#include "platform/platform.h"
+
 #include <QDateTime>
 #include <QFile>
 #include <QMutex>
@@ -91,6 +93,9 @@ bool openForAppend(State &s)
 {
     if (s.file.isOpen())
         return true;
+    // Lines hold what support needs and no one else: the file is the
+    // account's alone.
+    platform::makePrivateFile(s.path);
     s.file.setFileName(s.path);
     // Unbuffered: each line goes to the file in one write as it is logged.
     if (!s.file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered))

@@ -21,4 +21,24 @@ QString machineSetting(const QString &name);
 // Nothing on other systems.
 void markProgramRunning();
 
+// Who runs the program, as the system names the account: the user's SID on
+// Windows, the user ID elsewhere.
+QString accountId();
+
+// Makes the folder and every missing folder above it. Each one made here is
+// the account's alone: on Windows a protected access list, full control for
+// the account, SYSTEM and Administrators, inherited by what is made inside;
+// elsewhere mode 0700. Folders that exist are left as they are. True when the
+// folder exists afterwards.
+bool makePrivateFolder(const QString &path);
+
+// Creates an empty file that only the account may read and write (mode 0600),
+// unless something is there already; on Windows the folder's inherited access
+// list decides, and nothing is done. False when it could not be created.
+bool makePrivateFile(const QString &path);
+
+// Whether an account other than this one, SYSTEM and Administrators may use
+// the folder, or what is made inside it.
+bool isOpenToOtherAccounts(const QString &path);
+
 } // namespace platform

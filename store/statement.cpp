@@ -1,7 +1,9 @@
 #include "store/statement.h"
 
+#include "platform/platform.h"
 #include "store/log.h"
 
+#include <QDir>
 #include <QSqlError>
 
 namespace store {
@@ -94,9 +96,16 @@ std::optional<bool> hasRecordOne(const QSqlDatabase &db, const QString &table,
     return query.next() && query.value(0).toInt() > 0;
 }
 
+bool open(QSqlDatabase &db)
+{
+    if (QDir::isAbsolutePath(db.databaseName()))
+        platform::makePrivateFile(db.databaseName());
+    return db.open();
+}
+
 bool ensureOpen(QSqlDatabase &db)
 {
-    return db.isOpen() || db.open();
+    return db.isOpen() || open(db);
 }
 
 } // namespace store

@@ -56,6 +56,11 @@ bool seekRecordOne(QSqlQuery &query, const QString &select, const char *failureL
 std::optional<bool> hasRecordOne(const QSqlDatabase &db, const QString &table,
                                  const char *failureLabel = nullptr);
 
+// Opens the store; a store file that is not there yet is made first, for the
+// account alone, rather than left to SQLite, which would let every account
+// read it. SQLite's journals take the rights of their store.
+bool open(QSqlDatabase &db);
+
 // Opens the store when it is closed; false when it cannot be opened.
 bool ensureOpen(QSqlDatabase &db);
 

@@ -160,6 +160,8 @@ private slots:
     void startUp();
     void firstRunMakesTheTables();
     void restartFindsDataUnchanged();
+    void madeForTheAccountAlone_data();
+    void madeForTheAccountAlone();
     void runningCopyIsMarked();
 };
 
@@ -378,6 +380,39 @@ void tst_Startup::restartFindsDataUnchanged()
     QCOMPARE(page(window()), u"pageDevice"_s);
     QCOMPARE(mediaPanel(window()), u"QV8B2024001|011|20|normal"_s);
     QCOMPARE(stored(), before);
+}
+
+void tst_Startup::madeForTheAccountAlone_data()
+{
+    QTest::addColumn<bool>("rootBefore"); // the data root was there, open to others
+    QTest::newRow("data root made by the program") << false;
+    QTest::newRow("data root there before, open to others") << true;
+}
+
+// The folders the program makes, and on other systems than Windows its store
+// files, are the operator's account's alone. A data root that was there
+// before is left as it is, and the log says it is open.
+void tst_Startup::madeForTheAccountAlone()
+{
+    QFETCH(bool, rootBefore);
+    if (rootBefore && !(QDir().mkpath(home().root()) && othersMayUse(home().root())))
+        QSKIP("A new folder here is its owner's alone: there is no open data root to try");
+    LogCapture log;
+    MainWindow &w = window();
+    QVERIFY(execSql(home().mainStore(), u"INSERT INTO device_info (id, dev_id, dev_status) "
+                                        "VALUES (1, 'QV8B2024001', 0)"_s));
+    click(w, "manual_pushButton");
+    click(w, "active_device_pushButton");
+    QCOMPARE(page(w), u"pageDevice"_s);
+
+    QCOMPARE(log.contains(u"Data root open to other accounts:"_s), rootBefore);
+    QCOMPARE(othersMayUse(home().root()), rootBefore);
+    QStringList made{home().root() + u"Zelvatto"_s, home().root() + SampleSerial};
+#ifndef Q_OS_WIN
+    made += QStringList{home().mainStore(), home().mediaStore()};
+#endif
+    for (const QString &path : made)
+        QVERIFY2(!othersMayUse(path), qPrintable(path));
 }
 
 // An installer, run by any user of the machine, can tell that the program runs.

@@ -128,6 +128,11 @@ void SupportLogTest::linesGoToFileAndOutput()
         QVERIFY2(time >= before && time <= after, qPrintable(line));
         QCOMPARE(stamp, time.toString(Qt::ISODateWithMs));
     }
+#ifndef Q_OS_WIN
+    // Only the account that runs the program may read it; on Windows the
+    // folder's access list decides.
+    QVERIFY(!othersMayUse(path));
+#endif
     // The usual output still gets every line.
     QVERIFY(output.indexOf(u"Insert error: \"no such table\""_s) >= 0);
     QVERIFY(output.indexOf(u"second 2"_s) >= 0);

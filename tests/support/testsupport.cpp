@@ -36,6 +36,11 @@
 
 #ifdef Q_OS_WIN
 #include <windows.h>
+// After windows.h, whose definitions they need.
+#include <aclapi.h>
+#include <sddl.h>
+#else
+#include <sys/stat.h>
 #endif
 
 namespace {
@@ -212,6 +217,36 @@ bool execSql(const QString &file, const QString &sql)
     QSqlDatabase::removeDatabase(name);
     return ok;
 }
+
+#ifdef Q_OS_WIN
+bool othersMayUse(const QString &path)
+{
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    PACL list = nullptr;
+    const QString native = QDir::toNativeSeparators(path);
+    if (GetNamedSecurityInfoW(reinterpret_cast<LPCWSTR>(native.utf16()), SE_FILE_OBJECT,
+                              DACL_SECURITY_INFORMATION, nullptr, nullptr, &list, nullptr,
+                              &descriptor)
+        != ERROR_SUCCESS)
+        qFatal("cannot read the access list of %s", qPrintable(path));
+    LPWSTR text = nullptr;
+    ConvertSecurityDescriptorToStringSecurityDescriptorW(descriptor, SDDL_REVISION_1,
+                                                         DACL_SECURITY_INFORMATION, &text, nullptr);
+    const QString sddl = QString::fromWCharArray(text);
+    LocalFree(text);
+    LocalFree(descriptor);
+    return list == nullptr || sddl.contains(QLatin1String(";;;WD)"))
+           || sddl.contains(QLatin1String(";;;AU)")) || sddl.contains(QLatin1String(";;;BU)"));
+}
+#else
+bool othersMayUse(const QString &path)
+{
+    struct stat info;
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
+        qFatal("cannot read the mode of %s", qPrintable(path));
+    return (info.st_mode & (S_IRWXG | S_IRWXO)) != 0;
+}
+#endif
 
 QByteArray fileBytes(const QString &file)
 {

@@ -84,6 +84,12 @@ bool execSql(const QString &file, const QString &sql);
 QByteArray fileBytes(const QString &file);
 bool writeFile(const QString &path, const QByteArray &bytes);
 
+// Whether an account other than the one running the test, SYSTEM and
+// Administrators may use the file or folder: its mode gives the group or
+// others anything, or on Windows its access list names Everyone,
+// Authenticated Users or Users.
+bool othersMayUse(const QString &path);
+
 // Calls a private slot of the window without arguments through its meta-object.
 bool callBool(MainWindow *w, const char *slot);
 int callInt(MainWindow *w, const char *slot);
