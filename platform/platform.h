@@ -25,6 +25,10 @@ void markProgramRunning();
 // Windows, the user ID elsewhere.
 QString accountId();
 
+// Lets the copy of the program that is asked next bring its window to the
+// front, which Windows refuses a program in the background on its own.
+void allowOtherCopyToComeForward();
+
 // Makes the folder and every missing folder above it. Each one made here is
 // the account's alone: on Windows a protected access list, full control for
 // the account, SYSTEM and Administrators, inherited by what is made inside;

@@ -86,6 +86,11 @@ QString accountId()
     return sid;
 }
 
+void allowOtherCopyToComeForward()
+{
+    AllowSetForegroundWindow(ASFW_ANY);
+}
+
 // The drive's root lets every signed-in account change what is made below it
 // (an inherited Modify entry for Authenticated Users), so the folder gets a
 // protected list of its own. Without the account's SID it is made as any

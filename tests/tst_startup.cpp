@@ -3,6 +3,8 @@
 
 #include "support/testsupport.h"
 
+#include "app/singlecopy.h"
+
 #include "platform/platform.h"
 #include "store/connection.h"
 #include "store/paths.h"
@@ -163,6 +165,8 @@ private slots:
     void madeForTheAccountAlone_data();
     void madeForTheAccountAlone();
     void runningCopyIsMarked();
+    void secondCopyBringsTheFirstForward();
+    void secondStartEndsAtOnce();
 };
 
 void tst_Startup::startUp_data()
@@ -425,6 +429,48 @@ void tst_Startup::runningCopyIsMarked()
     CloseHandle(marker);
 #else
     QSKIP("Only on Windows does a running copy leave a marker");
+#endif
+}
+
+// A second copy by the same account on the same data root finds the first,
+// brings its window to the front and ends; one on another data root runs.
+void tst_Startup::secondCopyBringsTheFirstForward()
+{
+    MainWindow &w = window();
+    SingleCopy first(singleCopyName(home().root()));
+    QVERIFY(first.claim());
+    connect(&first, &SingleCopy::anotherCopyStarted, &w, [&w] { bringToFront(w); });
+    w.showMinimized();
+    QTRY_VERIFY(w.isMinimized());
+    QVERIFY(!SingleCopy(singleCopyName(home().root())).claim());
+    QTRY_VERIFY(!w.isMinimized());
+    QVERIFY(SingleCopy(singleCopyName(home().root() + u"other/"_s)).claim());
+}
+
+// The program itself: started again while it runs, the second start ends at
+// once with exit code 0 and the first goes on.
+void tst_Startup::secondStartEndsAtOnce()
+{
+#ifdef Q_OS_WIN
+    QSKIP("On Windows the program's data root is the machine's own");
+#else
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(u"HOME"_s, home().home());
+    environment.insert(u"QT_QPA_PLATFORM"_s, u"offscreen"_s);
+    QProcess first;
+    QProcess second;
+    for (QProcess *copy : {&first, &second})
+        copy->setProcessEnvironment(environment);
+    first.start(QStringLiteral(QUORVIN_PROGRAM_PATH), {});
+    // It listens before it builds its window, which makes the stores.
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(home().mainStore()), 10000);
+    second.start(QStringLiteral(QUORVIN_PROGRAM_PATH), {});
+    QVERIFY(second.waitForFinished(10000));
+    QCOMPARE(second.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(second.exitCode(), 0);
+    QCOMPARE(first.state(), QProcess::Running);
+    first.kill();
+    first.waitForFinished();
 #endif
 }
 
