@@ -145,7 +145,7 @@ Result replaceSet(const QSqlDatabase &db, int count, int *removed)
 void log(const Locker &l)
 {
     logLine() << "locker_id:" << l.locker_id
-              << "| locker_mobile:" << maskedPhoneNumber(l.locker_mobile)
+              << "| locker_mobile:" << maskedAllButLastTwo(l.locker_mobile)
               << "| locker_password:" << maskedSecret(l.locker_password)
               << "| locker_icon:" << l.locker_icon << "| locker_nfc:" << l.locker_nfc
               << "| locker_finger:" << l.locker_finger

@@ -53,12 +53,13 @@ inline QString maskedSecret(const QString &secret)
     return secret.isEmpty() ? QString() : QStringLiteral("********");
 }
 
-// A phone number as the log shows it: all but its last two characters masked,
-// enough for support to tell two rows apart and too little to call anyone.
-inline QString maskedPhoneNumber(const QString &number)
+// An identifier as the log shows it: all but its last two characters masked,
+// enough for support to tell two rows apart and too little to call a
+// customer's phone or open a locker with a tag.
+inline QString maskedAllButLastTwo(const QString &identifier)
 {
-    const qsizetype shown = number.size() > 2 ? 2 : 0;
-    return QString(number.size() - shown, QLatin1Char('*')) + number.right(shown);
+    const qsizetype shown = identifier.size() > 2 ? 2 : 0;
+    return QString(identifier.size() - shown, QLatin1Char('*')) + identifier.right(shown);
 }
 
 } // namespace store
