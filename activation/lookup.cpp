@@ -91,27 +91,60 @@ bool isAcceptedSerial(const QString &serial)
            && !serial.trimmed().isEmpty();
 }
 
-QString serverBaseUrl()
+ServerAddress serverAddress()
 {
-    return serverBaseUrlFrom(qEnvironmentVariable("QUORVIN_SERVER_URL"),
+    return serverAddressFrom(qEnvironmentVariable("QUORVIN_SERVER_URL"),
                              platform::machineSetting(QStringLiteral("ServerUrl")));
 }
 
-QString serverBaseUrlFrom(const QString &environment, const QString &installed)
+ServerAddress serverAddressFrom(const QString &environment, const QString &installed)
 {
-    // Each with the log line that says it was passed over.
-    const std::pair<const char *, const QString &> candidates[] = {
-        {"QUORVIN_SERVER_URL ignored, not a base address:", environment},
-        {"ServerUrl set at install ignored, not a base address:", installed}};
-    for (const auto &[ignoredLabel, value] : candidates) {
-        if (value.isEmpty())
+    struct Candidate
+    {
+        const QString &value;
+        const char *source;
+        const char *ignoredLabel; // the log line that says it was passed over
+    };
+    const Candidate candidates[] = {
+        {environment, "from QUORVIN_SERVER_URL", "QUORVIN_SERVER_URL ignored, not a base address:"},
+        {installed, "set at install", "ServerUrl set at install ignored, not a base address:"}};
+    for (const Candidate &candidate : candidates) {
+        if (candidate.value.isEmpty())
             continue;
-        const QString base = usableBaseUrl(value);
+        const QString base = usableBaseUrl(candidate.value);
         if (!base.isEmpty())
-            return base;
-        store::logLine() << ignoredLabel << value;
+            return {base, candidate.source};
+        store::logLine() << candidate.ignoredLabel << withoutUserInfo(candidate.value);
     }
-    return QStringLiteral(QUORVIN_DEFAULT_SERVER_URL);
+    return {QStringLiteral(QUORVIN_DEFAULT_SERVER_URL), "built in"};
+}
+
+QString serverBaseUrl()
+{
+    return serverAddress().url;
+}
+
+void logServerAddress()
+{
+    const ServerAddress address = serverAddress();
+    store::logLine() << "Directory server:" << address.url << address.source;
+}
+
+QString withoutUserInfo(const QString &address)
+{
+    const qsizetype schemeEnd = address.indexOf(QLatin1String("://"));
+    const qsizetype hostStart = schemeEnd < 0 ? 0 : schemeEnd + 3;
+    qsizetype authorityEnd = address.size();
+    for (QChar end : {u'/', u'?', u'#'}) {
+        const qsizetype at = address.indexOf(end, hostStart);
+        if (at >= 0 && at < authorityEnd)
+            authorityEnd = at;
+    }
+    const qsizetype userInfoEnd =
+        authorityEnd > hostStart ? address.lastIndexOf(u'@', authorityEnd - 1) : -1;
+    if (userInfoEnd < hostStart)
+        return address;
+    return address.left(hostStart) + address.mid(userInfoEnd + 1);
 }
 
 QUrl lookupUrl(const QString &baseUrl, const QString &devId)

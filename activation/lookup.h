@@ -21,12 +21,27 @@ inline constexpr int MaxSerialLength = 20;
 // not blank.
 bool isAcceptedSerial(const QString &serial);
 
-// The directory server's base address: the first usable http(s) address of
-// QUORVIN_SERVER_URL, the address set for the machine at install time and the
-// address compiled in. An empty value counts as not set; a value that is no
-// such address is logged and passed over.
+// The directory server's base address, and where it was found.
+struct ServerAddress
+{
+    QString url;
+    const char *source; // "from QUORVIN_SERVER_URL", "set at install" or "built in"
+};
+
+// The first usable http(s) address of QUORVIN_SERVER_URL, the address set for
+// the machine at install time and the address compiled in. An empty value
+// counts as not set; a value that is no such address is logged, without any
+// user name and password in it, and passed over.
+ServerAddress serverAddress();
+ServerAddress serverAddressFrom(const QString &environment, const QString &installed);
 QString serverBaseUrl();
-QString serverBaseUrlFrom(const QString &environment, const QString &installed);
+
+// Writes to the log which address the lookups go to and where it was found.
+void logServerAddress();
+
+// The address without the user name and password that may stand before its
+// host, as the log may show it.
+QString withoutUserInfo(const QString &address);
 
 // The lookup URL for a device ID. The ID is percent-encoded, so no character
 // of a serial can add a query key or cut the URL short.

@@ -20,6 +20,11 @@ void MainWindow::on_add_device_pushButton_clicked()
         sendLookup();
 }
 
+void MainWindow::logDirectoryServer()
+{
+    activation::logServerAddress();
+}
+
 void MainWindow::sendLookup()
 {
     activation::sendLookupRequest(networkManager, DeviceInfoRecord.dev_id);

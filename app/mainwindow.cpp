@@ -22,6 +22,8 @@ MainWindow::MainWindow(QWidget *parent)
     prepareForm();
     networkManager = new QNetworkAccessManager(this);
     connect(networkManager, &QNetworkAccessManager::finished, this, &MainWindow::replyFinished);
+    // Once per start, so that support can tell which server a lookup asked.
+    logDirectoryServer();
     ui->add_device_pushButton->setStyleSheet(
         QStringLiteral("QPushButton{border: 1px solid rgb(5, 178, 241);} "
                        "QPushButton:pressed{border: 3px solid rgb(231, 207, 23);}"));

@@ -68,6 +68,7 @@ private:
     void showMediaSetting();
 
     // Steps of the flows (activation/).
+    void logDirectoryServer();
     void sendLookup();
     bool storeNewSerial(const QString &serial);
     bool storeFirstSerial(const QString &serial);

@@ -20,8 +20,9 @@ struct State
     qint64 maxBytes = DefaultMaxBytes;
     QtMessageHandler previous = nullptr;
     bool installed = false;
-    // Set when the file could be neither rotated nor emptied; it is then left
-    // alone until the next install, so that it never grows past its cap.
+    // Set when the file could be neither rotated nor copied and emptied; it is
+    // then left alone until the next install, so that it never grows past its
+    // cap.
     bool givenUp = false;
     // The file's size when it was opened plus the lines written since.
     qint64 size = 0;
@@ -59,6 +60,22 @@ QDateTime localNow(State &s)
     return QDateTime::fromMSecsSinceEpoch(utc + s.offsetMs, Qt::UTC);
 }
 
+// The message as the file holds it: cut at MaxLineBytes, on a character's
+// boundary, and marked, since one whole reply body would otherwise pass the
+// file's cap at once.
+QByteArray boundedText(const QString &message)
+{
+    QByteArray text = message.toUtf8();
+    if (text.size() <= MaxLineBytes)
+        return text;
+    const qsizetype whole = text.size();
+    qsizetype end = MaxLineBytes;
+    while (end > 0 && (static_cast<unsigned char>(text.at(end)) & 0xC0) == 0x80)
+        --end;
+    text.truncate(end);
+    return text.append(" [cut, ").append(QByteArray::number(whole)).append(" bytes in all]");
+}
+
 // One line of the file: the local time as Qt::ISODateWithMs writes it
 // (yyyy-MM-ddTHH:mm:ss.zzz), a space, the message and a line end. The time is
 // formatted here; the toolkit's own formatting costs more than all else a
@@ -71,13 +88,15 @@ QByteArray lineOf(const QDateTime &time, const QString &message)
     time.date().getDate(&year, &month, &day);
     if (year < 1 || year > 9999)
         return (time.date().toString(Qt::ISODate) + u'T' + time.time().toString(Qt::ISODateWithMs)
-                + u' ' + message + u'\n')
-            .toUtf8();
+                + u' ')
+                   .toUtf8()
+               + boundedText(message) + '\n';
     const QTime clock = time.time();
     const char stamp[] = "0000-00-00T00:00:00.000 ";
+    const QByteArray text = boundedText(message);
     QByteArray line;
-    line.reserve(qsizetype(sizeof stamp) + message.size() * 3);
-    line.append(stamp, qsizetype(sizeof stamp) - 1).append(message.toUtf8()).append('\n');
+    line.reserve(qsizetype(sizeof stamp) + text.size() + 1);
+    line.append(stamp, qsizetype(sizeof stamp) - 1).append(text).append('\n');
     char *at = line.data();
     putDigits(at, year, 4);
     putDigits(at + 5, month, 2);
@@ -106,18 +125,48 @@ bool openForAppend(State &s)
     return true;
 }
 
-// Makes room for the next line, or gives the file up. A file another program
-// holds (on Windows an editor or a virus scanner) can be neither renamed nor
-// removed; emptying it in place still keeps the cap.
+// Renames from to to, which may exist already: to is moved aside first and
+// goes only once from has taken its place, or comes back.
+bool renameOver(const QString &from, const QString &to)
+{
+    const QString aside = to + QStringLiteral(".old");
+    QFile::remove(aside);
+    const bool replacing = QFile::exists(to);
+    if (replacing && !QFile::rename(to, aside))
+        return false;
+    if (QFile::rename(from, to)) {
+        QFile::remove(aside);
+        return true;
+    }
+    if (replacing)
+        QFile::rename(aside, to);
+    return false;
+}
+
+// Copies from over to, to's old bytes kept until the copy is whole.
+bool copyOver(const QString &from, const QString &to)
+{
+    const QString copy = to + QStringLiteral(".new");
+    QFile::remove(copy);
+    if (QFile::copy(from, copy) && renameOver(copy, to))
+        return true;
+    QFile::remove(copy);
+    return false;
+}
+
+// Makes room for the next line: the file becomes the one kept predecessor.
+// A file another program holds (on Windows an editor or a virus scanner)
+// cannot be renamed; it is copied to the predecessor and then emptied in
+// place. When that fails too, both files stay as they are and the file is
+// given up until the next start, so that it never grows past its cap.
 bool rotate(State &s)
 {
     s.file.close();
     const QString predecessor = s.path + QStringLiteral(".1");
-    QFile::remove(predecessor);
-    if (QFile::rename(s.path, predecessor))
+    if (renameOver(s.path, predecessor))
         return true;
     QFile current(s.path);
-    if (current.open(QIODevice::WriteOnly | QIODevice::Truncate))
+    if (copyOver(s.path, predecessor) && current.open(QIODevice::WriteOnly | QIODevice::Truncate))
         return true;
     s.givenUp = true;
     return false;

@@ -6,6 +6,8 @@
 namespace supportlog {
 
 inline constexpr qint64 DefaultMaxBytes = 1024 * 1024;
+// Longer messages are cut in the file (the usual output keeps them whole).
+inline constexpr qsizetype MaxLineBytes = 4096;
 
 // Copies every log line, with its time, into a file an operator can send to
 // support. When the file would grow past maxBytes it becomes <file>.1 (the one

@@ -147,7 +147,8 @@ void log(const Locker &l)
     logLine() << "locker_id:" << l.locker_id
               << "| locker_mobile:" << maskedAllButLastTwo(l.locker_mobile)
               << "| locker_password:" << maskedSecret(l.locker_password)
-              << "| locker_icon:" << l.locker_icon << "| locker_nfc:" << l.locker_nfc
+              << "| locker_icon:" << l.locker_icon
+              << "| locker_nfc:" << maskedAllButLastTwo(l.locker_nfc)
               << "| locker_finger:" << l.locker_finger
               << "| locker_timestart:" << l.locker_timestart
               << "| locker_timechange:" << l.locker_timechange

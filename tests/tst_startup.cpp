@@ -192,7 +192,8 @@ void tst_Startup::startUp_data()
 
     QTest::newRow("no data root: first run")
         << QStringList() << QString() << int(None) << QStringList{FirstRunToast} << add << u"|on"_s
-        << form << (notRead + QStringList{u"!Create "_s}) << created << Stores << true;
+        << form << (QStringList{u"Directory server: \""_s} + notRead + QStringList{u"!Create "_s})
+        << created << Stores << true;
     QTest::newRow("data root is a file: Main store cannot be opened")
         << QStringList() << QString() << int(RootIsFile)
         << QStringList{u"Main Database Open Error!"_s} << add << u"|on"_s << form

@@ -84,6 +84,7 @@ private slots:
     void rotatesWithOnePredecessor();
     void keepsItsCap_data();
     void keepsItsCap();
+    void longLineIsCut();
     void unwritableFileIsSkipped();
     void windowLogHoldsNoSecret_data();
     void windowLogHoldsNoSecret();
@@ -178,6 +179,8 @@ void SupportLogTest::keepsItsCap_data()
     // The earlier run's bytes count from the first line on.
     const QByteArray nearCap = QByteArray(379, 'x') + '\n';
     QTest::newRow("found near its cap") << nearCap << false << 1 << nearCap;
+    // Emptied in place, its lines still reach support as the predecessor.
+    QTest::newRow("held near its cap") << nearCap << true << 1 << nearCap;
 }
 
 // Whatever the file was and whoever holds it, it stays within its cap and the
@@ -204,6 +207,25 @@ void SupportLogTest::keepsItsCap()
     QVERIFY(QFile(path).size() <= cap);
     QCOMPARE(messages(fileLines(path)).constLast(), u"line %1"_s.arg(lines));
     QVERIFY(predecessor.isNull() || fileBytes(path + u".1"_s) == predecessor);
+}
+
+// A line as long as a whole reply body is cut in the file, on a character's
+// boundary, and says so; the usual output keeps it whole.
+void SupportLogTest::longLineIsCut()
+{
+    TestHome home;
+    QVERIFY(QDir().mkpath(home.root()));
+    const QString path = supportlog::filePathUnder(home.root());
+    const QString kept(supportlog::MaxLineBytes - 1, u'x');
+    const QString body = kept + u"\u0436"_s + QString(1500000, u'y');
+    LogCapture output;
+    {
+        SupportLog log(path, supportlog::DefaultMaxBytes);
+        qDebug().noquote() << body;
+    }
+    QCOMPARE(messages(fileLines(path)),
+             QStringList{kept + u" [cut, %1 bytes in all]"_s.arg(body.toUtf8().size())});
+    QVERIFY(output.indexOf(body) >= 0);
 }
 
 void SupportLogTest::unwritableFileIsSkipped()
@@ -244,6 +266,9 @@ void SupportLogTest::windowLogHoldsNoSecret_data()
     QTest::newRow("customer's phone number")
         << QByteArray("lockersReadTable") << QByteArray("| locker_mobile: \"********08\" |")
         << QByteArray("091200000");
+    QTest::newRow("tag that opens a locker")
+        << QByteArray("lockersReadTable") << QByteArray("| locker_nfc: \"******31\" |")
+        << QByteArray("TAG-77");
 }
 
 void SupportLogTest::windowLogHoldsNoSecret()
@@ -257,7 +282,8 @@ void SupportLogTest::windowLogHoldsNoSecret()
                 .device(SampleSerial, 1)
                 .settings()
                 .lockers(8)
-                .mainSql(u"UPDATE lockers SET locker_password='code-583' || locker_id"_s)
+                .mainSql(u"UPDATE lockers SET locker_password='code-583' || locker_id, "
+                         "locker_nfc='TAG-7731'"_s)
                 .ok());
     const QString path = supportlog::filePathUnder(home.root());
     LogCapture output;
