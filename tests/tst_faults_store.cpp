@@ -504,17 +504,14 @@ void TstFaultsStore::foreignMainTables_data()
         << true << QStringList{u"Try connect server!"_s} + lockersRefused
         << u"Insert locker error: \"table lockers has no column named locker_id"_s
         << QStringList{u""_s, u""_s} + lockersRefused << SampleSerial;
+    const QStringList refusingUpdates{store::deviceInfo::CreateSql,
+                                      u"CREATE TRIGGER refuse BEFORE UPDATE ON device_info "
+                                      "BEGIN SELECT RAISE(ABORT, 'update refused'); END"_s};
     QTest::newRow("device_info refusing updates")
-        << QStringList{store::deviceInfo::CreateSql,
-                       u"CREATE TRIGGER refuse BEFORE UPDATE ON device_info "
-                       "BEGIN SELECT RAISE(ABORT, 'update refused'); END"_s}
-        << true << QStringList{u"Try connect server!"_s, unreachable}
+        << refusingUpdates << true << QStringList{u"Try connect server!"_s, unreachable}
         << u"Update error: \"update refused"_s << manualRefused << SampleSerial;
     QTest::newRow("device_info refusing a new serial")
-        << QStringList{store::deviceInfo::CreateSql,
-                       u"CREATE TRIGGER refuse BEFORE UPDATE ON device_info "
-                       "BEGIN SELECT RAISE(ABORT, 'update refused'); END"_s}
-        << true << QStringList{u"ID Update, Try connect server!"_s, unreachable}
+        << refusingUpdates << true << QStringList{u"ID Update, Try connect server!"_s, unreachable}
         << u"Update error: \"update refused"_s << manualRefused << OtherSerial;
 }
 
