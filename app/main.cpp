@@ -3,6 +3,7 @@
 #include "resources/resources.h"
 #include "store/paths.h"
 #include "ui/fonts.h"
+#include "ui/scaling.h"
 
 #include <QApplication>
 
@@ -13,6 +14,7 @@ namespace {
 
 int main(int argc, char *argv[])
 {
+    gui::useWholeScaleFactors();
     QApplication app(argc, argv);
     store::markProgramRunning();
     supportlog::install(supportlog::filePathUnder(store::defaultDataRoot()));
