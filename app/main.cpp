@@ -4,6 +4,7 @@
 #include "platform/platform.h"
 #include "resources/resources.h"
 #include "ui/fonts.h"
+#include "ui/scaling.h"
 
 #include <QApplication>
 
@@ -14,6 +15,7 @@ namespace {
 
 int main(int argc, char *argv[])
 {
+    gui::useWholeScaleFactors();
     QApplication app(argc, argv);
     SingleCopy copy(singleCopyName(platform::defaultDataRoot()));
     if (!copy.claim())

@@ -6,6 +6,8 @@
 #include "store/log.h"
 #include "store/media.h"
 #include "store/paths.h"
+#include "ui/scaling.h"
+#include "ui/soundlevel.h"
 #include "ui_mainwindow.h"
 
 #include <QDir>
@@ -53,6 +55,11 @@ void MainWindow::prepareForm()
     QFont informationFont = ui->label_device_information->font();
     informationFont.setWeight(QFont::Medium);
     ui->label_device_information->setFont(informationFont);
+    gui::sizeTextForFixedForm(this);
+    // The form loads its pictures as they are; on a screen scaled by 2 or
+    // more they are taken again from their 2× renders.
+    ui->labelbot->setPixmap(gui::loadPicture(QStringLiteral(":/new/images/asset/bot.png")));
+    ui->labelsoundicon->setPixmap(gui::soundPixmap(gui::SoundPicture::Normal));
 }
 
 // The stores hold the Wi-Fi password, the locker codes and the customers'

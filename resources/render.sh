@@ -9,12 +9,15 @@ set -eu
 here=$(cd "$(dirname "$0")" && pwd)
 cd "$here"
 
+# render NAME SIZE [OUTPUT]: src/NAME.svg as a SIZE × SIZE picture, OUTPUT.png
+# (by default NAME.png).
 render() {
     name=$1
     size=$2
+    out=${3:-$name}
     rsvg-convert --width "$size" --height "$size" --keep-aspect-ratio \
-        --format png --output "$name.png.tmp" "src/$name.svg"
-    mv "$name.png.tmp" "$name.png"
+        --format png --output "$out.png.tmp" "src/$name.svg"
+    mv "$out.png.tmp" "$out.png"
 }
 
 render MainLogoR 600
@@ -22,6 +25,13 @@ render bot 250
 render volum0 30
 render volum1 30
 render volum2 30
+# The pictures the window shows, at twice the size, for screens scaled by 2 or
+# more; Qt reads the "@2x" in the name as that. The logo needs none: the window
+# icon is drawn smaller than its 600 pixels.
+render bot 500 bot@2x
+for name in volum0 volum1 volum2; do
+    render "$name" 60 "$name@2x"
+done
 
 # The icon Windows shows for the program: the logo at the sizes Explorer, the
 # taskbar and the Start menu ask for, the largest one PNG-compressed.
@@ -36,7 +46,8 @@ icotool -c -o quorvin-settings.ico $(for size in $icon_sizes; do echo "$scratch/
 rm -rf "$scratch"
 
 # Check the PNG header: width, height, bit depth 8, colour type 6 (RGBA).
-python3 - MainLogoR.png:600 bot.png:250 volum0.png:30 volum1.png:30 volum2.png:30 <<'PY'
+python3 - MainLogoR.png:600 bot.png:250 volum0.png:30 volum1.png:30 volum2.png:30 \
+    bot@2x.png:500 volum0@2x.png:60 volum1@2x.png:60 volum2@2x.png:60 <<'PY'
 import struct
 import sys
 

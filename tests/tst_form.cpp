@@ -398,7 +398,11 @@ void FormTest::pictures_data()
                                      {"bot.png", QSize(250, 250)},
                                      {"volum0.png", QSize(30, 30)},
                                      {"volum1.png", QSize(30, 30)},
-                                     {"volum2.png", QSize(30, 30)}}) {
+                                     {"volum2.png", QSize(30, 30)},
+                                     {"bot@2x.png", QSize(500, 500)},
+                                     {"volum0@2x.png", QSize(60, 60)},
+                                     {"volum1@2x.png", QSize(60, 60)},
+                                     {"volum2@2x.png", QSize(60, 60)}}) {
         for (const char *prefix : {":/new/images/asset/", ":new/images/asset/"}) {
             const QString path = QLatin1String(prefix) + QLatin1String(file);
             QTest::newRow(qPrintable(path)) << path << size;

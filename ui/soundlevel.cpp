@@ -1,5 +1,7 @@
 #include "ui/soundlevel.h"
 
+#include "ui/scaling.h"
+
 #include <QPixmap>
 
 namespace gui {
@@ -29,9 +31,9 @@ QString soundPicturePath(SoundPicture picture)
 const QPixmap &soundPixmap(SoundPicture picture)
 {
     // In the order of SoundPicture.
-    static const QPixmap pictures[] = {QPixmap(soundPicturePath(SoundPicture::Muted)),
-                                       QPixmap(soundPicturePath(SoundPicture::Normal)),
-                                       QPixmap(soundPicturePath(SoundPicture::Loud))};
+    static const QPixmap pictures[] = {loadPicture(soundPicturePath(SoundPicture::Muted)),
+                                       loadPicture(soundPicturePath(SoundPicture::Normal)),
+                                       loadPicture(soundPicturePath(SoundPicture::Loud))};
     return pictures[static_cast<int>(picture)];
 }
 

@@ -14,7 +14,8 @@ SoundPicture soundPictureFor(int level);
 // Resource path of each picture.
 QString soundPicturePath(SoundPicture picture);
 
-// The picture itself, decoded on first use and kept for the whole run.
+// The picture itself (its 2× render where a screen's factor is 2 or more),
+// decoded on first use and kept for the whole run.
 const QPixmap &soundPixmap(SoundPicture picture);
 
 } // namespace gui
