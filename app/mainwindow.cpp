@@ -10,7 +10,6 @@
 #include "ui/soundlevel.h"
 #include "ui_mainwindow.h"
 
-#include <QDir>
 #include <QNetworkAccessManager>
 #include <QSqlError>
 
@@ -68,11 +67,9 @@ void MainWindow::prepareForm()
 // rely on it; support is told when others can reach it.
 void MainWindow::makeDataFolders()
 {
-    QDir dir;
-    for (const QString &folder : {store::productFolderPath(), store::dataRoot()}) {
-        if (!dir.exists(folder))
-            platform::makePrivateFolder(folder);
-    }
+    // The product folder lies in the data root, which is made with it when
+    // missing; folders that exist are left as they are.
+    platform::makePrivateFolder(store::productFolderPath());
     if (platform::isOpenToOtherAccounts(store::dataRoot()))
         logLine() << "Data root open to other accounts:" << store::dataRoot();
 }
