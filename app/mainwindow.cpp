@@ -67,8 +67,7 @@ void MainWindow::prepareForm()
 // rely on it; support is told when others can reach it.
 void MainWindow::makeDataFolders()
 {
-    // The product folder lies in the data root, which is made with it when
-    // missing; folders that exist are left as they are.
+    // The data root, when missing, is made with the product folder inside it.
     platform::makePrivateFolder(store::productFolderPath());
     if (platform::isOpenToOtherAccounts(store::dataRoot()))
         logLine() << "Data root open to other accounts:" << store::dataRoot();
